@@ -1,0 +1,62 @@
+// Owners for Windows handles: each handle is closed exactly once, on every path.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+template <typename T, auto Closer>
+class Owned {
+public:
+    Owned() = default;
+    explicit Owned(T handle) : handle_(handle) {}
+    ~Owned() { reset(); }
+    Owned(Owned&& other) noexcept : handle_(std::exchange(other.handle_, T{})) {}
+    Owned& operator=(Owned&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            handle_ = std::exchange(other.handle_, T{});
+        }
+        return *this;
+    }
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+
+    T get() const { return handle_; }
+    // For the out-parameter of an opening call: closes what is held first.
+    T* put()
+    {
+        reset();
+        return &handle_;
+    }
+    explicit operator bool() const { return handle_ != T{}; }
+    void reset(T handle = T{})
+    {
+        if (handle_ != T{}) Closer(handle_);
+        handle_ = handle;
+    }
+    T release() { return std::exchange(handle_, T{}); }
+
+private:
+    T handle_{};
+};
+
+inline void Closekey(HKEY key) { RegCloseKey(key); }
+inline void Closehandle(HANDLE handle) { CloseHandle(handle); }
+inline void Deletegdi(HGDIOBJ object) { DeleteObject(object); }
+inline void Destroyicon(HICON icon) { DestroyIcon(icon); }
+inline void Destroymenu(HMENU menu) { DestroyMenu(menu); }
+
+using Regkey = Owned<HKEY, Closekey>;
+using Kernelhandle = Owned<HANDLE, Closehandle>;
+using Fonthandle = Owned<HFONT, Deletegdi>;
+using Brushhandle = Owned<HBRUSH, Deletegdi>;
+using Iconhandle = Owned<HICON, Destroyicon>;
+using Menuhandle = Owned<HMENU, Destroymenu>;
+
+// CreateFile reports failure as INVALID_HANDLE_VALUE, not null: fold it into the empty owner.
+inline Kernelhandle Ownfile(HANDLE file)
+{
+    return Kernelhandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}

@@ -1,0 +1,37 @@
+// The scheme table as both programs read it from the registry: the application list, each
+// application's events and the event labels.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The subkey list of one registry key.
+struct Keylist {
+    int16_t last = -1;                 // index of the last entry; -1 when empty
+    std::wstring path;                 // key path below HKEY_CURRENT_USER plus a backslash
+    std::vector<std::wstring> names;   // subkey names in enumeration order
+    std::vector<std::wstring> texts;   // each subkey's default value, or its name when that is empty
+    std::vector<int16_t> labelidx;     // event lists only: index into eventlabels, or -1
+};
+
+inline constexpr wchar_t appsroot[] = L"AppEvents\\Schemes\\Apps";
+inline constexpr wchar_t labelsroot[] = L"AppEvents\\EventLabels";
+
+// apps[0] lists the applications, apps[i] the events of application i (1-based).
+extern std::vector<Keylist> apps;
+extern Keylist eventlabels;
+
+// Reads the subkeys of keypath (below HKEY_CURRENT_USER) into a slot: 0 the application list,
+// -1 the event labels, i >= 1 the events of application i. apps is resized to end at the slot.
+void Loadkeys(int16_t slot, const std::wstring& keypath);
+// Index of the label key named exactly (case-sensitive) name, or -1.
+int16_t Findlabel(const std::wstring& name);
+// Number of applications in apps[0].
+int16_t Appcount();
+// Display text of event k of application a: its label, or its key name when it has none.
+std::wstring Eventtext(int16_t a, int16_t k);
+// Fills a list box with the display texts of application a's events, row k = event k.
+void Showevents(HWND list, int16_t a);

@@ -1,0 +1,101 @@
+#include "layout.h"
+
+namespace {
+constexpr int twipsperinch = 1440;
+
+const Controlspec* Findspec(std::span<const Controlspec> table, int id)
+{
+    for (const Controlspec& spec : table)
+        if (spec.id == id) return &spec;
+    return nullptr;
+}
+
+UINT Systemdpi()
+{
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? UINT(dpi) : 96;
+}
+}
+
+int Twipstopx(int twips, UINT dpi)
+{
+    return MulDiv(twips, int(dpi), twipsperinch);
+}
+
+RECT Topixels(const Twipsrect& place, UINT dpi)
+{
+    int left = Twipstopx(place.left, dpi);
+    int top = Twipstopx(place.top, dpi);
+    // Right and bottom edges are scaled themselves so that neighbours stay flush.
+    return RECT{left, top, Twipstopx(place.left + place.width, dpi), Twipstopx(place.top + place.height, dpi)};
+}
+
+UINT Windowdpi(HWND window)
+{
+    // GetDpiForWindow exists from Windows 10 1607 on; older systems have one DPI for all.
+    using Getdpiforwindow = UINT(WINAPI*)(HWND);
+    static const auto getdpi = reinterpret_cast<Getdpiforwindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    UINT dpi = getdpi && window ? getdpi(window) : 0;
+    return dpi ? dpi : Systemdpi();
+}
+
+Twipsrect Windowplace(std::span<const Controlspec> table, const Controlspec& spec)
+{
+    Twipsrect place = spec.place;
+    for (const Controlspec* outer = Findspec(table, spec.container); outer; outer = Findspec(table, outer->container)) {
+        place.left += outer->place.left;
+        place.top += outer->place.top;
+    }
+    return place;
+}
+
+void Createcontrols(HWND parent, std::span<const Controlspec> table, UINT dpi, HFONT font)
+{
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+    for (const Controlspec& spec : table) {
+        RECT r = Topixels(Windowplace(table, spec), dpi);
+        HWND control = CreateWindowExW(0, spec.classname, spec.text, WS_CHILD | WS_VISIBLE | spec.style, r.left, r.top,
+                                       r.right - r.left, r.bottom - r.top, parent,
+                                       reinterpret_cast<HMENU>(INT_PTR(spec.id)), instance, nullptr);
+        if (control && font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+}
+
+void Placecontrols(HWND parent, std::span<const Controlspec> table, UINT dpi)
+{
+    for (const Controlspec& spec : table) {
+        RECT r = Topixels(Windowplace(table, spec), dpi);
+        if (HWND control = GetDlgItem(parent, spec.id))
+            SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void Sizeclient(HWND window, int width, int height, UINT dpi)
+{
+    RECT r{0, 0, Twipstopx(width, dpi), Twipstopx(height, dpi)};
+    AdjustWindowRectEx(&r, DWORD(GetWindowLongPtrW(window, GWL_STYLE)), GetMenu(window) != nullptr,
+                       DWORD(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+    SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HFONT Createuifont(UINT dpi)
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    LOGFONTW font = metrics.lfMessageFont;
+    // The metrics are given for the system DPI; scale them to the window's.
+    font.lfHeight = MulDiv(font.lfHeight, int(dpi), int(Systemdpi()));
+    return CreateFontIndirectW(&font);
+}
+
+HFONT Createpointfont(const wchar_t* face, int points, bool bold, UINT dpi)
+{
+    return CreateFontW(-MulDiv(points, int(dpi), 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                       SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, face);
+}

@@ -1,0 +1,39 @@
+// Window layout from tables in twips (1/1440 inch), scaled to pixels by the window's DPI here
+// and nowhere else.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <span>
+
+struct Twipsrect {
+    int left, top, width, height;
+};
+
+// One child control. Tables list controls in tab order; creation follows the table.
+struct Controlspec {
+    int id;
+    const wchar_t* classname;
+    const wchar_t* text;
+    DWORD style;        // WS_CHILD | WS_VISIBLE are added
+    int container;      // id of the frame the position is relative to, or 0 for the window
+    Twipsrect place;    // relative to the container
+};
+
+int Twipstopx(int twips, UINT dpi);
+RECT Topixels(const Twipsrect& place, UINT dpi);
+// The DPI the window is drawn at (per monitor where the system supports it).
+UINT Windowdpi(HWND window);
+// Position of a control relative to the window's client area, in twips (frames add their own).
+Twipsrect Windowplace(std::span<const Controlspec> table, const Controlspec& spec);
+// Creates the table's controls as children of parent, at their places for dpi, with font.
+void Createcontrols(HWND parent, std::span<const Controlspec> table, UINT dpi, HFONT font);
+// Moves the table's controls to their places for dpi (after a DPI change).
+void Placecontrols(HWND parent, std::span<const Controlspec> table, UINT dpi);
+// Sizes a window so that its client area is width x height twips at dpi, keeping its position.
+void Sizeclient(HWND window, int width, int height, UINT dpi);
+// The system's message font at dpi; the caller owns it.
+HFONT Createuifont(UINT dpi);
+// A font by face name and point size at dpi; the caller owns it.
+HFONT Createpointfont(const wchar_t* face, int points, bool bold, UINT dpi);

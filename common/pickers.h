@@ -1,0 +1,29 @@
+// The folder picker, the file picker and the enlarged drop-down of an application combo box.
+// The pickers return the empty text on cancel or failure and never show a message of their own.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+struct Openfilerequest {
+    HWND owner;
+    std::wstring filter;      // description, one NUL, pattern
+    std::wstring initialdir;
+    std::wstring title;
+};
+
+// Tests stand in for the modal dialogs here; empty means the real dialog.
+extern std::function<std::wstring(const Openfilerequest&)> openfilehook;
+extern std::function<std::wstring(HWND owner, const std::wstring& title)> browsefolderhook;
+extern std::function<int(HWND owner, const std::wstring& text, const std::wstring& title, UINT flags)> messagehook;
+
+// The shell's folder dialog, owned by owner; only file-system folders can be chosen.
+std::wstring Browsefolder(HWND owner, const std::wstring& title);
+// The common open-file dialog (OPENFILENAMEA in its version-4.00 size, flags 0x81804).
+std::wstring Openfiledlg(HWND owner, const std::wstring& filter, const std::wstring& initialdir, const std::wstring& title);
+// Makes the combo box 32 item heights tall in all, in place, and opens its list.
+void Dropcombo(HWND container, HWND combo);
+// A message box; returns the button chosen (IDOK, IDCANCEL, ...).
+int Showmessage(HWND owner, const std::wstring& text, const std::wstring& title, UINT flags);

@@ -1,0 +1,65 @@
+#include "registry.h"
+
+#include "handles.h"
+#include "text.h"
+
+#include <algorithm>
+#include <array>
+
+std::vector<std::wstring> keynames;
+
+namespace {
+constexpr DWORD valuebuffer = 1024;
+constexpr DWORD namebuffer = 80;
+}
+
+std::wstring Getregstr(HKEY root, const std::wstring& keypath, const std::wstring& valuename)
+{
+    std::wstring result;
+    Regkey key;
+    if (RegOpenKeyA(root, Toansi(keypath).c_str(), key.put()) == ERROR_SUCCESS) {
+        std::array<char, valuebuffer> buffer{};
+        DWORD size = valuebuffer;
+        DWORD type = 0;
+        // The type is not looked at: whatever is stored is read as ANSI text.
+        if (RegQueryValueExA(key.get(), Toansi(valuename).c_str(), nullptr, &type,
+                             reinterpret_cast<BYTE*>(buffer.data()), &size) == ERROR_SUCCESS) {
+            auto end = std::find(buffer.begin(), buffer.end(), '\0');
+            result = Fromansi(std::string(buffer.begin(), end));
+        }
+    }
+    return result;
+}
+
+bool Setregstr(HKEY root, const std::wstring& keypath, const std::wstring& valuename, const std::wstring& data)
+{
+    bool result = false;
+    Regkey key;
+    if (RegCreateKeyA(root, Toansi(keypath).c_str(), key.put()) == ERROR_SUCCESS) {
+        std::string bytes = Toansi(data);
+        result = RegSetValueExA(key.get(), Toansi(valuename).c_str(), 0, REG_SZ,
+                                reinterpret_cast<const BYTE*>(bytes.c_str()), DWORD(bytes.size() + 1)) == ERROR_SUCCESS;
+    }
+    return result;
+}
+
+int32_t Enumregkeys(HKEY root, const std::wstring& keypath)
+{
+    Regkey key;
+    if (RegOpenKeyExA(root, Toansi(keypath).c_str(), 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
+        return -1;
+    for (int32_t i = 0;; ++i) {
+        std::array<char, namebuffer> buffer;
+        buffer.fill(' ');
+        // A name that does not fit the buffer ends the listing like the end of the list does.
+        if (RegEnumKeyA(key.get(), DWORD(i), buffer.data(), namebuffer) != ERROR_SUCCESS)
+            return i - 1;
+        keynames.resize(size_t(i) + 1);
+        keynames[size_t(i)] = Cutnull(Fromansi(std::string(buffer.data(), buffer.size())));
+    }
+}
+
+std::wstring Cutnull(const std::wstring& text)
+{
+    return text.substr(0, text.find(L'\0'));
+}

@@ -1,0 +1,22 @@
+// Thin wrappers over the ANSI registry interface. Each call opens and closes its key, keeps no
+// handle between calls, reports failure only through its result and never shows anything.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Subkey names of the key most recently listed with success by Enumregkeys.
+extern std::vector<std::wstring> keynames;
+
+// The value's text, or "" on any failure (missing key or value, a value over 1023 bytes plus NUL).
+std::wstring Getregstr(HKEY root, const std::wstring& keypath, const std::wstring& valuename);
+// Writes a REG_SZ value, creating every missing level of the key path.
+bool Setregstr(HKEY root, const std::wstring& keypath, const std::wstring& valuename, const std::wstring& data);
+// Fills keynames(0..r) and returns r; -1 for a key that cannot be opened or has no subkeys, and
+// then keynames is left as it was.
+int32_t Enumregkeys(HKEY root, const std::wstring& keypath);
+// The text before its first NUL character.
+std::wstring Cutnull(const std::wstring& text);

@@ -1,0 +1,23 @@
+#include "text.h"
+
+#include <windows.h>
+
+std::string Toansi(const std::wstring& text)
+{
+    if (text.empty()) return {};
+    int size = WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(size_t(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::wstring Fromansi(const std::string& bytes)
+{
+    if (bytes.empty()) return {};
+    int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()), nullptr, 0);
+    std::wstring out(size_t(size > 0 ? size : 0), L'\0');
+    if (size > 0)
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()), out.data(), size);
+    return out;
+}

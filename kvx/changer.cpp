@@ -1,0 +1,62 @@
+#include "changer.h"
+
+#include "registry.h"
+#include "schemetable.h"
+#include "settings.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <cmath>
+#include <random>
+
+int16_t tickcount = 0;
+
+namespace {
+std::mt19937 generator;
+}
+
+void Seedrandom(uint32_t seed)
+{
+    generator.seed(seed);
+}
+
+void Seedfromclock()
+{
+    Seedrandom(uint32_t(std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+}
+
+double Drawrandom()
+{
+    // 24 random bits scaled by 2^-24: exact in a double and strictly below 1.
+    return double(generator() >> 8) / 16777216.0;
+}
+
+void Changesound(int16_t app, int16_t event)
+{
+    if (!Validevent(app, event)) return;
+    int16_t count = Readcount(app, event);
+    if (count == 0) return;
+    int16_t k = int16_t(std::floor(Drawrandom() * count));
+    if (k >= count) k = int16_t(count - 1);
+    Setregstr(HKEY_CURRENT_USER, Currentkey(app, event), L"", soundlists.Get(app, event, k));
+}
+
+void Changepass()
+{
+    int16_t n = Appcount();
+    for (int16_t i = 1; i <= n; ++i) {
+        int16_t last = apps[size_t(i)].last;
+        for (int16_t j = 0; j <= last; ++j) Changesound(i, j);
+    }
+}
+
+bool Timertick()
+{
+    // tickcount never passes the largest interval, so the increment cannot overflow.
+    tickcount = int16_t(tickcount + 1);
+    if (tickcount < cinterval) return false;
+    tickcount = 0;
+    Changepass();
+    return true;
+}

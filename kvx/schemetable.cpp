@@ -1,0 +1,104 @@
+#include "schemetable.h"
+
+#include "settings.h"
+
+#include <algorithm>
+
+Soundtable soundlists;
+int16_t maxevent = 0;
+int16_t curapp = 0;
+int16_t curevent = 0;
+
+void Soundtable::Create(int16_t appcount)
+{
+    // Rows 0 and n + 1 exist but stay empty, as the table's bounds are 0..n+1.
+    lists_.assign(size_t(appcount) + 2, {});
+    for (int16_t i = 1; i <= appcount && size_t(i) < apps.size(); ++i)
+        lists_[size_t(i)].resize(size_t(apps[size_t(i)].last + 1));
+}
+
+const Soundtable::Eventlist* Soundtable::Find(int16_t app, int16_t event) const
+{
+    if (app < 0 || size_t(app) >= lists_.size()) return nullptr;
+    const auto& events = lists_[size_t(app)];
+    if (event < 0 || size_t(event) >= events.size()) return nullptr;
+    return &events[size_t(event)];
+}
+
+Soundtable::Eventlist* Soundtable::Reach(int16_t app, int16_t event)
+{
+    return const_cast<Eventlist*>(Find(app, event));
+}
+
+std::wstring Soundtable::Get(int16_t app, int16_t event, int16_t k) const
+{
+    const Eventlist* list = Find(app, event);
+    if (!list || k < 0 || size_t(k) >= list->entries.size()) return {};
+    return list->entries[size_t(k)];
+}
+
+void Soundtable::Set(int16_t app, int16_t event, int16_t k, const std::wstring& text)
+{
+    Eventlist* list = Reach(app, event);
+    if (!list || k < 0 || k >= capacity) return;
+    if (size_t(k) >= list->entries.size()) list->entries.resize(size_t(k) + 1);
+    list->entries[size_t(k)] = text;
+}
+
+bool Soundtable::Readable(int16_t app, int16_t event) const
+{
+    const Eventlist* list = Find(app, event);
+    return list && list->readable;
+}
+
+void Soundtable::Setreadable(int16_t app, int16_t event, bool readable)
+{
+    if (Eventlist* list = Reach(app, event)) list->readable = readable;
+}
+
+int16_t Maxeventcount()
+{
+    int16_t m = 0;
+    for (int16_t i = 1; i <= Appcount() && size_t(i) < apps.size(); ++i)
+        m = std::max(m, apps[size_t(i)].last);
+    return m;
+}
+
+std::vector<std::wstring> Buildtable()
+{
+    std::vector<std::wstring> rows;
+    Loadkeys(0, appsroot);
+    // The labels come before the event lists, which look their names up in them.
+    Loadkeys(-1, labelsroot);
+    int16_t n = Appcount();
+    for (int16_t i = 1; i <= n; ++i) {
+        Loadkeys(i, apps[0].path + apps[0].names[size_t(i - 1)]);
+        rows.push_back(apps[0].texts[size_t(i - 1)]);
+    }
+    maxevent = Maxeventcount();
+    soundlists.Create(n);
+    return rows;
+}
+
+bool Validevent(int16_t app, int16_t event)
+{
+    return app >= 1 && app <= Appcount() && size_t(app) < apps.size() && event >= 0 &&
+           event <= apps[size_t(app)].last;
+}
+
+std::wstring Currentkey(int16_t app, int16_t event)
+{
+    return apps[0].path + apps[0].names[size_t(app - 1)] + L"\\" + apps[size_t(app)].names[size_t(event)] +
+           L"\\.Current";
+}
+
+std::wstring Countkey(int16_t app, int16_t event)
+{
+    return L"listcount" + apps[0].names[size_t(app - 1)] + L"-" + std::to_wstring(event);
+}
+
+int16_t Readcount(int16_t app, int16_t event)
+{
+    int16_t count = Parseint16(Getsetting(Countkey(app, event), L"0")).value_or(0);
+    return count >= 0 && count <= Soundtable::capacity ? count : 0;
+}

@@ -1,0 +1,50 @@
+#include "settings.h"
+
+#include "changer.h"
+#include "registry.h"
+
+#include <cwctype>
+
+std::wstring defdir;
+int16_t cinterval = 1;
+int16_t optval1 = 0;
+
+std::wstring Getsetting(const std::wstring& key, const std::wstring& deflt)
+{
+    std::wstring value = Getregstr(HKEY_CURRENT_USER, settingskey, key);
+    return value.empty() ? deflt : value;
+}
+
+void Savesetting(const std::wstring& key, const std::wstring& value)
+{
+    Setregstr(HKEY_CURRENT_USER, settingskey, key, value);
+}
+
+std::optional<int16_t> Parseint16(const std::wstring& text)
+{
+    size_t at = 0;
+    size_t end = text.size();
+    while (at < end && std::iswspace(text[at])) ++at;
+    while (end > at && std::iswspace(text[end - 1])) --end;
+    bool negative = false;
+    if (at < end && (text[at] == L'-' || text[at] == L'+')) negative = text[at++] == L'-';
+    if (at == end) return std::nullopt;
+    long value = 0;
+    for (; at < end; ++at) {
+        if (text[at] < L'0' || text[at] > L'9') return std::nullopt;
+        value = value * 10 + (text[at] - L'0');
+        if (value > 32768) return std::nullopt;
+    }
+    if (negative) value = -value;
+    if (value > INT16_MAX) return std::nullopt;
+    return int16_t(value);
+}
+
+bool Loadsettings()
+{
+    defdir = Getsetting(L"defdir", L"");
+    cinterval = Parseint16(Getsetting(L"cinterval", L"1")).value_or(1);
+    optval1 = Parseint16(Getsetting(L"optval1", L"0")).value_or(0);
+    if (optval1 != 0) Changepass();
+    return cinterval != 0;
+}

@@ -1,0 +1,131 @@
+#include "changer.h"
+#include "listfiles.h"
+#include "registry.h"
+#include "scratch.h"
+#include "schemetable.h"
+#include "settings.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+const std::wstring root = L"AppEvents\\Schemes\\Apps\\";
+
+class Changer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        listfolder = folder.path();
+        for (const wchar_t* event : {L"Close", L"Open"}) Putkey(root + L"App\\" + event);
+        Putvalue(root + L"App\\Open\\.Current", L"", L"untouched.wav");
+        Buildtable();
+        Loadalllists();
+        tickcount = 0;
+        Seedrandom(12345);
+    }
+    std::wstring Current(const wchar_t* event) { return Getregstr(HKEY_CURRENT_USER, root + L"App\\" + event + L"\\.Current", L""); }
+
+    Scratchregistry scratch;
+    Scratchfolder folder;
+};
+
+TEST_F(Changer, TicksThatRunAPassFollowCinterval)
+{
+    struct Case {
+        int16_t interval;
+        std::vector<int> passticks;  // ticks 1..10 on which a pass runs
+    };
+    for (const Case& c : std::vector<Case>{
+             {1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}}, {5, {5, 10}}, {-3, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}}, {3, {3, 6, 9}}}) {
+        cinterval = c.interval;
+        tickcount = 0;
+        std::vector<int> ran;
+        for (int tick = 1; tick <= 10; ++tick)
+            if (Timertick()) ran.push_back(tick);
+        EXPECT_EQ(ran, c.passticks) << "cinterval " << c.interval;
+    }
+}
+
+TEST_F(Changer, LoweredIntervalRunsAtTheNextTick)
+{
+    cinterval = 10;
+    for (int tick = 0; tick < 6; ++tick) EXPECT_FALSE(Timertick());
+    cinterval = 2;
+    EXPECT_TRUE(Timertick());
+    EXPECT_EQ(tickcount, 0);
+}
+
+TEST_F(Changer, LargestIntervalNeverOverflowsTheCounter)
+{
+    cinterval = INT16_MAX;
+    tickcount = INT16_MAX - 1;
+    EXPECT_TRUE(Timertick());
+    EXPECT_EQ(tickcount, 0);
+}
+
+TEST_F(Changer, EmptyListLeavesCurrentUntouched)
+{
+    Changepass();
+    EXPECT_EQ(Current(L"Open"), L"untouched.wav");
+    EXPECT_FALSE(Keyexists(root + L"App\\Close\\.Current"));
+}
+
+TEST_F(Changer, EveryEntryIsPickedAndNoIndexReachesTheCount)
+{
+    const std::vector<std::wstring> list = {L"a.wav", L"b.wav", L"c.wav", L"d.wav", L"e.wav"};
+    ASSERT_TRUE(Savedata(1, 1, list));
+    std::set<std::wstring> seen;
+    for (int pass = 0; pass < 200; ++pass) {
+        Changepass();
+        std::wstring now = Current(L"Open");
+        ASSERT_NE(std::find(list.begin(), list.end(), now), list.end()) << "picked an entry beyond the count";
+        seen.insert(now);
+    }
+    EXPECT_EQ(seen.size(), list.size());
+    // The key is created for an event whose .Current key is missing.
+    ASSERT_TRUE(Savedata(1, 0, {L"only.wav"}));
+    Changepass();
+    EXPECT_EQ(Current(L"Close"), L"only.wav");
+}
+
+TEST_F(Changer, PassUsesTheSavedCountNotLaterEdits)
+{
+    ASSERT_TRUE(Savedata(1, 1, {L"a.wav", L"b.wav", L"c.wav"}));
+    ASSERT_TRUE(Savedata(1, 1, {L"z.wav"}));
+    for (int pass = 0; pass < 20; ++pass) {
+        Changepass();
+        EXPECT_EQ(Current(L"Open"), L"z.wav");
+    }
+}
+
+TEST(Random, DrawsStayBelowOne)
+{
+    Seedrandom(1);
+    for (int draw = 0; draw < 100000; ++draw) {
+        double r = Drawrandom();
+        ASSERT_GE(r, 0.0);
+        ASSERT_LT(r, 1.0);
+        ASSERT_LT(int(r * 101), 101);
+    }
+}
+
+TEST(Startup, OptvalRunsOnePassWhileLoadingSettings)
+{
+    Scratchregistry scratch;
+    Scratchfolder folder;
+    listfolder = folder.path();
+    Putkey(root + L"App\\Open");
+    Buildtable();
+    Loadalllists();
+    ASSERT_TRUE(Savedata(1, 0, {L"start.wav"}));
+    Loadsettings();
+    EXPECT_FALSE(Keyexists(root + L"App\\Open\\.Current"));
+    Savesetting(L"optval1", L"1");
+    Loadsettings();
+    EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, root + L"App\\Open\\.Current", L""), L"start.wav");
+}
+
+}

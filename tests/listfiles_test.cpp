@@ -1,0 +1,249 @@
+#include "listfiles.h"
+#include "registry.h"
+#include "scratch.h"
+#include "schemetable.h"
+#include "settings.h"
+#include "text.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::wstring root = L"AppEvents\\Schemes\\Apps\\";
+
+class Listfiles : public ::testing::Test {
+protected:
+    void SetUp() override { listfolder = folder.path(); }
+    // Builds the table for the applications and events given, in enumeration (name) order.
+    void Tree(const std::vector<std::pair<std::wstring, int>>& shape)
+    {
+        for (const auto& [app, events] : shape) {
+            Putkey(root + app);
+            for (int e = 0; e < events; ++e) Putkey(root + app + L"\\E" + std::to_wstring(e));
+        }
+        Buildtable();
+    }
+    std::wstring Count(int16_t app, int16_t event) { return Getsetting(Countkey(app, event), L"<none>"); }
+    std::vector<std::wstring> Shown(int16_t app, int16_t event)
+    {
+        std::vector<std::wstring> list;
+        for (int16_t k = 0; k < Readcount(app, event); ++k) list.push_back(soundlists.Get(app, event, k));
+        return list;
+    }
+
+    Scratchregistry scratch;
+    Scratchfolder folder;
+};
+
+TEST_F(Listfiles, FirstLoadCreatesEmptyFilesAndZeroCounts)
+{
+    Tree({{L"App", 2}, {L"Other", 1}});
+    Loadalllists();
+    for (const wchar_t* name : {L"App-0.dat", L"App-1.dat", L"Other-0.dat"})
+        EXPECT_EQ(Readbytes(folder.File(name)), "") << name;
+    EXPECT_EQ(Count(1, 0), L"0");
+    EXPECT_EQ(Count(2, 0), L"0");
+    EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, settingskey, L"listcountOther-0"), L"0");
+}
+
+TEST_F(Listfiles, SaveAndLoadRoundTripShiftJisPathsWithCommasAndBlanks)
+{
+    Tree({{L"App", 1}});
+    const std::vector<std::wstring> list = {L"C:\\サウンド\\ﾁｬｲﾑ, 1.wav", L"D:\\my sounds\\a  b.wav",
+                                            L"C:\\表示\\能力.wav"};
+    ASSERT_TRUE(Savedata(1, 0, list));
+    EXPECT_EQ(Readbytes(folder.File(L"App-0.dat")), Toansi(list[0] + L"\r\n" + list[1] + L"\r\n" + list[2] + L"\r\n"));
+    EXPECT_EQ(Count(1, 0), L"3");
+    Buildtable();
+    Loaddata(1, 0);
+    EXPECT_EQ(Shown(1, 0), list);
+}
+
+TEST_F(Listfiles, LoadRewritesAStaleCountAndReadsEveryLineEnding)
+{
+    Tree({{L"App", 1}});
+    Writebytes(folder.File(L"App-0.dat"), "a.wav\r\nb.wav\nc.wav\rd.wav");
+    Savesetting(L"listcountApp-0", L"40");
+    Loaddata(1, 0);
+    EXPECT_EQ(Count(1, 0), L"4");
+    EXPECT_EQ(Shown(1, 0), (std::vector<std::wstring>{L"a.wav", L"b.wav", L"c.wav", L"d.wav"}));
+}
+
+TEST_F(Listfiles, EmptyListLeavesAZeroByteFileAndHidesOldEntries)
+{
+    Tree({{L"App", 1}});
+    ASSERT_TRUE(Savedata(1, 0, {L"1.wav", L"2.wav", L"3.wav", L"4.wav", L"5.wav"}));
+    ASSERT_TRUE(Savedata(1, 0, {L"x.wav", L"y.wav"}));
+    EXPECT_EQ(Readbytes(folder.File(L"App-0.dat")), "x.wav\r\ny.wav\r\n");
+    EXPECT_EQ(Shown(1, 0), (std::vector<std::wstring>{L"x.wav", L"y.wav"}));
+    EXPECT_EQ(soundlists.Get(1, 0, 4), L"5.wav");  // kept, but beyond the count
+    ASSERT_TRUE(Savedata(1, 0, {}));
+    EXPECT_EQ(Readbytes(folder.File(L"App-0.dat")), "");
+    EXPECT_EQ(Count(1, 0), L"0");
+    EXPECT_TRUE(Shown(1, 0).empty());
+}
+
+TEST_F(Listfiles, ListsHoldAtMost101Entries)
+{
+    Tree({{L"App", 1}});
+    std::string file;
+    std::vector<std::wstring> many;
+    for (int k = 0; k < 150; ++k) {
+        file += "s" + std::to_string(k) + ".wav\r\n";
+        many.push_back(L"s" + std::to_wstring(k) + L".wav");
+    }
+    Writebytes(folder.File(L"App-0.dat"), file);
+    Loaddata(1, 0);
+    EXPECT_EQ(Count(1, 0), L"101");
+    EXPECT_EQ(soundlists.Get(1, 0, 100), L"s100.wav");
+    EXPECT_EQ(soundlists.Get(1, 0, 101), L"");
+    ASSERT_TRUE(Savedata(1, 0, many));
+    EXPECT_EQ(Count(1, 0), L"101");
+    Loaddata(1, 0);
+    EXPECT_EQ(Shown(1, 0), std::vector<std::wstring>(many.begin(), many.begin() + 101));
+}
+
+TEST_F(Listfiles, NamesAreKeptOrEscapedButNeverLeaveTheFolder)
+{
+    struct Case {
+        std::wstring key;
+        std::wstring file;
+    };
+    const std::vector<Case> cases = {
+        {L".Default", L".Default-3.dat"},
+        {L"My App", L"My App-3.dat"},
+        {L"..", L"..-3.dat"},
+        {L"a/b", L"a%002Fb-3.dat"},
+        {L"x:y*z?", L"x%003Ay%002Az%003F-3.dat"},
+        {L"<q>\"|", L"%003Cq%003E%0022%007C-3.dat"},
+        {L"tab\tname", L"tab%0009name-3.dat"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Escapename(c.key) + L"-3.dat", c.file) << Toansi(c.key);
+
+    // A name with backslashes cannot be a registry key, but a forward slash and ".." can.
+    Tree({{L"..", 12}, {L"a/..", 1}});
+    Loadalllists();
+    EXPECT_TRUE(Fileexists(folder.File(L"..-11.dat")));
+    EXPECT_TRUE(Fileexists(folder.File(L"a%002F..-0.dat")));
+    EXPECT_EQ(Getsetting(L"listcount..-11", L""), L"0");
+    EXPECT_EQ(Filesin(folder.path()).size(), 13u);
+}
+
+TEST_F(Listfiles, FolderThatCannotBeWrittenKeepsOldFileAndCount)
+{
+    Tree({{L"App", 1}});
+    ASSERT_TRUE(Savedata(1, 0, {L"keep.wav"}));
+    listfolder = folder.File(L"missing-folder");
+    Tree({{L"App", 1}});
+    // Load: neither readable nor creatable, so an empty list; nothing ends the program.
+    Loaddata(1, 0);
+    EXPECT_EQ(Count(1, 0), L"0");
+    EXPECT_FALSE(Savedata(1, 0, {L"new.wav"}));
+    EXPECT_FALSE(Savedata(1, 0, {}));
+    EXPECT_EQ(Count(1, 0), L"0");
+    EXPECT_EQ(Readbytes(folder.File(L"App-0.dat")), "keep.wav\r\n");
+}
+
+TEST_F(Listfiles, FailedSaveKeepsTheListFileAndItsCount)
+{
+    Tree({{L"App", 1}});
+    ASSERT_TRUE(Savedata(1, 0, {L"keep.wav"}));
+    {
+        // Another program reads the file and does not let it be replaced meanwhile.
+        Kernelhandle reader = Ownfile(CreateFileW(folder.File(L"App-0.dat").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                  nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(reader);
+        EXPECT_FALSE(Savedata(1, 0, {L"a.wav", L"b.wav"}));
+    }
+    EXPECT_EQ(Readbytes(folder.File(L"App-0.dat")), "keep.wav\r\n");
+    EXPECT_EQ(Count(1, 0), L"1");
+    EXPECT_EQ(Shown(1, 0), (std::vector<std::wstring>{L"keep.wav"}));
+    EXPECT_EQ(Filesin(folder.path()).size(), 1u);  // no temporary file left behind
+}
+
+TEST_F(Listfiles, UnreadableFileIsNotEmptiedByASaveOfTheEmptyList)
+{
+    Tree({{L"App", 1}});
+    Writebytes(folder.File(L"App-0.dat"), "held.wav\r\n");
+    // Another program holds the file open without sharing.
+    Kernelhandle lock = Ownfile(CreateFileW(folder.File(L"App-0.dat").c_str(), GENERIC_READ, 0, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+    Loaddata(1, 0);
+    EXPECT_EQ(Count(1, 0), L"0");
+    EXPECT_FALSE(Savedata(1, 0, {}));
+    lock.reset();
+    EXPECT_EQ(Readbytes(folder.File(L"App-0.dat")), "held.wav\r\n");
+}
+
+TEST_F(Listfiles, EventNumbersAboveNineCarryAllDigits)
+{
+    Tree({{L"Sample", 11}});
+    ASSERT_TRUE(Savedata(1, 10, {L"ten.wav"}));
+    EXPECT_EQ(Readbytes(folder.File(L"Sample-10.dat")), "ten.wav\r\n");
+    EXPECT_EQ(Getsetting(L"listcountSample-10", L""), L"1");
+}
+
+TEST_F(Listfiles, LastApplicationWithMostEventsHasRoomForAll)
+{
+    Tree({{L"A", 1}, {L"Z", 30}});
+    EXPECT_EQ(maxevent, 29);
+    ASSERT_TRUE(Savedata(2, 29, {L"last.wav"}));
+    EXPECT_EQ(soundlists.Get(2, 29, 0), L"last.wav");
+    EXPECT_FALSE(Savedata(1, 1, {L"nope.wav"}));  // event 1 of A does not exist
+    EXPECT_FALSE(Fileexists(folder.File(L"A-1.dat")));
+}
+
+TEST(Counts, StoredCountsOutsideTheRangeReadAsZero)
+{
+    Scratchregistry scratch;
+    Putkey(root + L"App\\E0");
+    Buildtable();
+    for (auto [stored, count] : std::vector<std::pair<std::wstring, int16_t>>{
+             {L"0", 0}, {L"7", 7}, {L"101", 101}, {L"102", 0}, {L"-1", 0}, {L"abc", 0}, {L"", 0}, {L"99999", 0}}) {
+        Savesetting(L"listcountApp-0", stored);
+        EXPECT_EQ(Readcount(1, 0), count) << Toansi(stored);
+    }
+}
+
+TEST(Settings, SixteenBitIntegersAndDefaults)
+{
+    struct Case {
+        std::wstring text;
+        std::optional<int16_t> value;
+    };
+    for (const Case& c : std::vector<Case>{{L"0", 0},
+                                           {L"5", 5},
+                                           {L" -12 ", -12},
+                                           {L"+3", 3},
+                                           {L"32767", 32767},
+                                           {L"-32768", -32768},
+                                           {L"32768", std::nullopt},
+                                           {L"-32769", std::nullopt},
+                                           {L"1.5", std::nullopt},
+                                           {L"", std::nullopt},
+                                           {L"-", std::nullopt},
+                                           {L"ten", std::nullopt},
+                                           {L"1 2", std::nullopt}})
+        EXPECT_EQ(Parseint16(c.text), c.value) << Toansi(c.text);
+
+    Scratchregistry scratch;
+    apps.clear();
+    Loadkeys(0, appsroot);
+    EXPECT_TRUE(Loadsettings());
+    EXPECT_EQ(defdir, L"");
+    EXPECT_EQ(cinterval, 1);
+    EXPECT_EQ(optval1, 0);
+    Savesetting(L"defdir", L"D:\\音");
+    Savesetting(L"cinterval", L"0");
+    Savesetting(L"optval1", L"junk");
+    EXPECT_FALSE(Loadsettings());
+    EXPECT_EQ(defdir, L"D:\\音");
+    EXPECT_EQ(optval1, 0);
+    Savesetting(L"cinterval", L"70000");
+    EXPECT_TRUE(Loadsettings());
+    EXPECT_EQ(cinterval, 1);
+    EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, L"Software\\Kvx\\setting", L"defdir"), L"D:\\音");
+}
+
+}

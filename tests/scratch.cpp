@@ -1,0 +1,144 @@
+#include "scratch.h"
+
+#include "text.h"
+
+#include <atomic>
+
+namespace {
+std::atomic<unsigned> serial{0};
+
+std::wstring Uniquename(const wchar_t* prefix)
+{
+    return std::wstring(prefix) + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(serial++) + L"-" +
+           std::to_wstring(GetTickCount());
+}
+
+void Removetree(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring full = folder + L"\\" + name;
+            SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                Removetree(full);
+            else
+                DeleteFileW(full.c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(folder.c_str());
+}
+}
+
+Scratchregistry::Scratchregistry() : name_(L"Software\\KvxTests\\" + Uniquename(L"t"))
+{
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    RegCreateKeyExW(HKEY_CURRENT_USER, name_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(), nullptr);
+    RegOverridePredefKey(HKEY_CURRENT_USER, key_.get());
+}
+
+Scratchregistry::~Scratchregistry()
+{
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    key_.reset();
+    RegDeleteTreeW(HKEY_CURRENT_USER, name_.c_str());
+}
+
+Scratchfolder::Scratchfolder()
+{
+    wchar_t temp[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH, temp);
+    path_ = std::wstring(temp) + Uniquename(L"kvxtest");
+    CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+Scratchfolder::~Scratchfolder()
+{
+    Removetree(path_);
+}
+
+void Putvalue(const std::wstring& keypath, const std::wstring& name, const std::wstring& value)
+{
+    Regkey key;
+    RegCreateKeyExW(HKEY_CURRENT_USER, keypath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
+    RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   DWORD((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void Putkey(const std::wstring& keypath)
+{
+    Regkey key;
+    RegCreateKeyExW(HKEY_CURRENT_USER, keypath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
+}
+
+bool Keyexists(const std::wstring& keypath)
+{
+    Regkey key;
+    return RegOpenKeyExW(HKEY_CURRENT_USER, keypath.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+bool Valueexists(const std::wstring& keypath, const std::wstring& name)
+{
+    Regkey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, keypath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
+    return RegQueryValueExW(key.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+std::string Rawvalue(const std::wstring& keypath, const std::wstring& name, DWORD* type)
+{
+    Regkey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, Toansi(keypath).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return "<missing>";
+    DWORD size = 0;
+    DWORD kind = 0;
+    if (RegQueryValueExA(key.get(), Toansi(name).c_str(), nullptr, &kind, nullptr, &size) != ERROR_SUCCESS)
+        return "<missing>";
+    std::string bytes(size, '\0');
+    RegQueryValueExA(key.get(), Toansi(name).c_str(), nullptr, &kind, reinterpret_cast<BYTE*>(bytes.data()), &size);
+    bytes.resize(size);
+    if (type) *type = kind;
+    return bytes;
+}
+
+std::string Readbytes(const std::wstring& path)
+{
+    Kernelhandle file = Ownfile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+    if (!file) return "<missing>";
+    std::string bytes;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+    return bytes;
+}
+
+void Writebytes(const std::wstring& path, const std::string& bytes)
+{
+    Kernelhandle file = Ownfile(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    if (file) WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr);
+}
+
+bool Fileexists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::wstring> Filesin(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}

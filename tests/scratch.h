@@ -1,0 +1,49 @@
+// Test helpers: a private registry tree standing in for HKEY_CURRENT_USER, and a temporary
+// folder, both removed again at the end of the test.
+#pragma once
+
+#include "handles.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class Scratchregistry {
+public:
+    Scratchregistry();
+    ~Scratchregistry();
+    Scratchregistry(const Scratchregistry&) = delete;
+    Scratchregistry& operator=(const Scratchregistry&) = delete;
+
+private:
+    std::wstring name_;
+    Regkey key_;
+};
+
+class Scratchfolder {
+public:
+    Scratchfolder();
+    ~Scratchfolder();
+    Scratchfolder(const Scratchfolder&) = delete;
+    Scratchfolder& operator=(const Scratchfolder&) = delete;
+    const std::wstring& path() const { return path_; }
+    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+// Raw registry access for checks, below the (overridden) HKEY_CURRENT_USER.
+void Putvalue(const std::wstring& keypath, const std::wstring& name, const std::wstring& value);
+void Putkey(const std::wstring& keypath);
+bool Keyexists(const std::wstring& keypath);
+bool Valueexists(const std::wstring& keypath, const std::wstring& name);
+// Raw bytes and type of a value, read with the ANSI interface.
+std::string Rawvalue(const std::wstring& keypath, const std::wstring& name, DWORD* type = nullptr);
+
+// Whole file as bytes; "<missing>" when it cannot be read.
+std::string Readbytes(const std::wstring& path);
+void Writebytes(const std::wstring& path, const std::string& bytes);
+bool Fileexists(const std::wstring& path);
+std::vector<std::wstring> Filesin(const std::wstring& folder);
