@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <iterator>
+#include <utility>
 #include <string_view>
 
 Form1 form1;
@@ -181,21 +182,18 @@ void Addtooltips(HINSTANCE instance)
     }
 }
 
+// Which field of form1 holds which control.
+constexpr std::pair<int, HWND Form1::*> fields[] = {
+    {IDC_FRAME1, &Form1::frame1},     {IDC_COMBO1, &Form1::combo1},     {IDC_COMMAND6, &Form1::command6},
+    {IDC_COMMAND3, &Form1::command3}, {IDC_COMMAND4, &Form1::command4}, {IDC_LABEL1, &Form1::label1},
+    {IDC_LIST1, &Form1::list1},       {IDC_LABEL2, &Form1::label2},     {IDC_LIST2, &Form1::list2},
+    {IDC_COMMAND1, &Form1::command1}, {IDC_COMMAND2, &Form1::command2}, {IDC_COMMAND5, &Form1::command5},
+};
+
 void Findcontrols(HWND window)
 {
     form1.window = window;
-    form1.frame1 = GetDlgItem(window, IDC_FRAME1);
-    form1.combo1 = GetDlgItem(window, IDC_COMBO1);
-    form1.command6 = GetDlgItem(window, IDC_COMMAND6);
-    form1.command3 = GetDlgItem(window, IDC_COMMAND3);
-    form1.command4 = GetDlgItem(window, IDC_COMMAND4);
-    form1.label1 = GetDlgItem(window, IDC_LABEL1);
-    form1.list1 = GetDlgItem(window, IDC_LIST1);
-    form1.label2 = GetDlgItem(window, IDC_LABEL2);
-    form1.list2 = GetDlgItem(window, IDC_LIST2);
-    form1.command1 = GetDlgItem(window, IDC_COMMAND1);
-    form1.command2 = GetDlgItem(window, IDC_COMMAND2);
-    form1.command5 = GetDlgItem(window, IDC_COMMAND5);
+    for (auto [id, field] : fields) form1.*field = GetDlgItem(window, id);
 }
 
 // --- Window procedure ------------------------------------------------------------------------
@@ -328,7 +326,8 @@ bool Form1message(MSG& msg)
     if (!form1.window) return false;
     // The dialog manager tabs in stacking order, where "..." has to lie above the combo box;
     // Tab follows the tab-index order instead.
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && IsChild(form1.window, msg.hwnd) &&
+    bool ours = msg.hwnd == form1.window || IsChild(form1.window, msg.hwnd);
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && ours &&
         GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
         if (HWND next = Nexttabstop(GetFocus(), GetKeyState(VK_SHIFT) >= 0)) SetFocus(next);
         return true;
@@ -358,5 +357,7 @@ HWND Createform1(HINSTANCE instance, int show)
     if (!window) return nullptr;
     ShowWindow(window, show);
     UpdateWindow(window);
+    // The keyboard starts on the first control in tab order, List1.
+    SetFocus(Nexttabstop(nullptr, true));
     return window;
 }

@@ -197,6 +197,8 @@ TEST_F(Noapplications, DeleteAndAddEventDoNothing)
     Select(form1.list2, 0);
     Click(form1.command1);
     EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(curapp, 0);
+    EXPECT_TRUE(Rows(form1.combo1).empty());
     EXPECT_TRUE(Rows(form1.list1).empty());
     EXPECT_EQ(Enumregkeys(HKEY_CURRENT_USER, L"AppEvents\\Schemes\\Apps"), -1);
 }

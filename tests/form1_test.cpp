@@ -1,7 +1,4 @@
 #include "editorwindow.h"
-#include "layout.h"
-
-#include <commctrl.h>
 
 namespace {
 
@@ -51,25 +48,10 @@ TEST_F(Form1window, ArrowButtonsFollowTheLastClickedList)
     }
 }
 
-TEST_F(Form1window, EmptyTreeShowsEmptyListsAndNothingSelected)
-{
-    Open();
-    EXPECT_TRUE(Rows(form1.combo1).empty());
-    EXPECT_TRUE(Rows(form1.list1).empty());
-    EXPECT_TRUE(Rows(form1.list2).empty());
-    EXPECT_EQ(curapp, 0);
-}
-
 TEST_F(Form1window, LayoutKeepsTheEllipsisOverTheComboAndTabsInTableOrder)
 {
     Puttree();
     Open();
-    UINT dpi = Windowdpi(form1.window);
-    RECT client{};
-    GetClientRect(form1.window, &client);
-    EXPECT_EQ(client.right, Twipstopx(10200, dpi));
-    EXPECT_EQ(client.bottom, Twipstopx(7785, dpi));
-
     RECT ellipsis{};
     GetWindowRect(form1.command6, &ellipsis);
     POINT centre{(ellipsis.left + ellipsis.right) / 2, (ellipsis.top + ellipsis.bottom) / 2};
@@ -84,47 +66,6 @@ TEST_F(Form1window, LayoutKeepsTheEllipsisOverTheComboAndTabsInTableOrder)
     Select(form1.list2, 0);
     EXPECT_EQ(Nexttabstop(form1.list2, true), form1.command1);
     EXPECT_EQ(Nexttabstop(form1.command1, true), form1.combo1);
-}
-
-TEST_F(Form1window, LabelsAndTooltips)
-{
-    Open();
-    struct Labelcase {
-        HWND label;
-        COLORREF colour;
-    };
-    for (const Labelcase& c : {Labelcase{form1.label1, RGB(0, 128, 128)}, Labelcase{form1.label2, RGB(255, 70, 131)}}) {
-        HDC dc = CreateCompatibleDC(nullptr);
-        SendMessageW(form1.window, WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(c.label));
-        EXPECT_EQ(GetTextColor(dc), c.colour);
-        DeleteDC(dc);
-        LOGFONTW font{};
-        GetObjectW(HFONT(SendMessageW(c.label, WM_GETFONT, 0, 0)), sizeof font, &font);
-        EXPECT_STREQ(font.lfFaceName, L"ＭＳ Ｐゴシック");
-        EXPECT_EQ(font.lfWeight, FW_BOLD);
-        EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
-    }
-    struct Tipcase {
-        HWND button;
-        const wchar_t* text;
-    };
-    const Tipcase tips[] = {
-        {form1.command3, L"サウンドを鳴らすアプリケーションを追加します"},
-        {form1.command4, L"選択したアプリケーションのサウンドの設定を削除します"},
-        {form1.command1, L"イベントを追加します"},
-        {form1.command2, L"イベントを削除します"},
-    };
-    EXPECT_EQ(SendMessageW(form1.tooltip, TTM_GETTOOLCOUNT, 0, 0), LRESULT(std::size(tips)));
-    for (const Tipcase& tip : tips) {
-        wchar_t text[80] = {};
-        TTTOOLINFOW tool{};
-        tool.cbSize = TTTOOLINFOW_V2_SIZE;
-        tool.hwnd = form1.window;
-        tool.uId = UINT_PTR(tip.button);
-        tool.lpszText = text;
-        SendMessageW(form1.tooltip, TTM_GETTEXTW, std::size(text), LPARAM(&tool));
-        EXPECT_STREQ(text, tip.text);
-    }
 }
 
 TEST_F(Form1window, EllipsisDropsTheComboInPlace)
@@ -170,8 +111,8 @@ protected:
         others.push_back(window);
         return window;
     }
-    // Clicks 終了 and reports the notice it showed, if any.
-    Notice Exitnow()
+    // Clicks 終了, or the close box, and reports the notice shown, if any.
+    Notice Exitnow(bool closebox = false)
     {
         Notice notice;
         messagehook = [&notice](HWND owner, const std::wstring& text, const std::wstring& title, UINT flags) {
@@ -179,7 +120,10 @@ protected:
             return IDOK;
         };
         HWND editor = form1.window;
-        Click(form1.command5);
+        if (closebox)
+            SendMessageW(editor, WM_CLOSE, 0, 0);
+        else
+            Click(form1.command5);
         EXPECT_FALSE(IsWindow(editor));
         EXPECT_TRUE(Quitposted());
         if (notice.shown) {
@@ -213,10 +157,13 @@ TEST_F(Exit, KvxWindowIsTheExactTitleBeforeOneBeginningWithIt)
     }
 }
 
-TEST_F(Exit, WithoutKvxTheEditorClosesSilently)
+TEST_F(Exit, NoNoticeWithoutKvxOrThroughTheCloseBox)
 {
     Open();
     EXPECT_EQ(Exitnow().shown, 0);
+    Open();
+    Topwindow(L"KVX", true);
+    EXPECT_EQ(Exitnow(true).shown, 0);
 }
 
 TEST_F(Exit, WithKvxRunningTheRestartNoticeAppears)
