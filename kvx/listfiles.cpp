@@ -88,22 +88,6 @@ void Storecount(int16_t app, int16_t event, size_t count)
 }
 }
 
-std::wstring Programfolder()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD got = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (got == 0) return L".";
-        if (got < path.size()) {
-            path.resize(got);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? L"." : path.substr(0, slash);
-}
-
 std::wstring Escapename(const std::wstring& name)
 {
     static constexpr wchar_t forbidden[] = L"\\/:*?\"<>|";

@@ -1,13 +1,14 @@
 // The per-event list files in the program folder and their count keys.
 #pragma once
 
+#include "programfolder.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 // Folder of the list files: the program's own folder (tests point it elsewhere).
 extern std::wstring listfolder;
-std::wstring Programfolder();
 
 // A key name that is a valid file name is used as it stands; any character a file name cannot
 // hold becomes %XXXX (its UTF-16 code in hex), so no registry content reaches outside the folder.
