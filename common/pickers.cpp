@@ -58,7 +58,11 @@ std::wstring Openfiledlg(HWND owner, const std::wstring& filter, const std::wstr
     request.lpstrTitle = caption.c_str();
     request.Flags = openflags;
     if (!GetOpenFileNameA(&request)) return {};
-    return Cutnull(Fromansi(std::string(file.data(), file.size())));
+    std::wstring chosen = Cutnull(Fromansi(std::string(file.data(), file.size())));
+    // The chosen file exists (OFN_FILEMUSTEXIST); a path that does not is one cut short by the
+    // buffer, which some implementations return instead of failing.
+    if (GetFileAttributesW(chosen.c_str()) == INVALID_FILE_ATTRIBUTES) return {};
+    return chosen;
 }
 
 void Dropcombo(HWND container, HWND combo)

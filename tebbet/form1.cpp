@@ -4,6 +4,7 @@
 #include "keylist.h"
 #include "layout.h"
 #include "pickers.h"
+#include "tooltips.h"
 #include "resources.h"
 
 #include <commctrl.h>
@@ -165,21 +166,10 @@ void Applyfonts(UINT dpi)
     form1.labelfont = std::move(labelfont);
 }
 
-void Addtooltips(HINSTANCE instance)
+void Addtooltips()
 {
-    form1.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form1.window, nullptr,
-                                    instance, nullptr);
-    for (const Tooltip& tip : tooltips) {
-        TTTOOLINFOW tool{};
-        // The version-2 size is understood by every common-controls version.
-        tool.cbSize = TTTOOLINFOW_V2_SIZE;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = form1.window;
-        tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(form1.window, tip.id));
-        tool.lpszText = const_cast<wchar_t*>(tip.text);
-        SendMessageW(form1.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
+    form1.tooltip = Createtooltips(form1.window);
+    for (const Tooltip& tip : tooltips) Addtooltip(form1.tooltip, GetDlgItem(form1.window, tip.id), tip.text);
 }
 
 // Which field of form1 holds which control.
@@ -198,7 +188,7 @@ void Findcontrols(HWND window)
 
 // --- Window procedure ------------------------------------------------------------------------
 
-bool OnCreate(HWND window, const CREATESTRUCTW& create)
+bool OnCreate(HWND window)
 {
     UINT dpi = Windowdpi(window);
     Sizeclient(window, clientwidth, clientheight, dpi);
@@ -209,7 +199,7 @@ bool OnCreate(HWND window, const CREATESTRUCTW& create)
     SetWindowPos(form1.command6, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(form1.frame1, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Applyfonts(dpi);
-    Addtooltips(create.hInstance);
+    Addtooltips();
     Startup();
     return true;
 }
@@ -254,7 +244,7 @@ LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 {
     switch (message) {
     case WM_CREATE:
-        return OnCreate(window, *reinterpret_cast<const CREATESTRUCTW*>(lparam)) ? 0 : -1;
+        return OnCreate(window) ? 0 : -1;
     case WM_COMMAND:
         OnCommand(LOWORD(wparam), HIWORD(wparam));
         return 0;

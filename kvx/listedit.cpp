@@ -1,0 +1,84 @@
+#include "listedit.h"
+
+#include "listfiles.h"
+#include "pickers.h"
+#include "registry.h"
+#include "schemetable.h"
+#include "settings.h"
+
+
+namespace {
+std::wstring Rowtext(HWND list, LRESULT row)
+{
+    LRESULT length = SendMessageW(list, LB_GETTEXTLEN, WPARAM(row), 0);
+    if (length == LB_ERR) return {};
+    std::wstring text(size_t(length) + 1, L'\0');
+    LRESULT got = SendMessageW(list, LB_GETTEXT, WPARAM(row), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got == LB_ERR ? 0 : size_t(got));
+    return text;
+}
+
+bool Endswithwav(const std::wstring& path)
+{
+    return path.size() > 4 && CompareStringOrdinal(path.c_str() + path.size() - 4, 4, L".wav", 4, TRUE) == CSTR_EQUAL;
+}
+}
+
+std::wstring Startfolder()
+{
+    return defdir.empty() ? listfolder : defdir;
+}
+
+bool Listhasroom(HWND list2)
+{
+    return SendMessageW(list2, LB_GETCOUNT, 0, 0) < Soundtable::capacity;
+}
+
+bool Appendsound(HWND list2, const std::wstring& path)
+{
+    if (path.empty() || !Validevent(curapp, curevent) || !Listhasroom(list2)) return false;
+    // LB_ADDSTRING on an unsorted list appends and leaves the selection alone.
+    return SendMessageW(list2, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str())) >= 0;
+}
+
+void Addsound(HWND owner, HWND list2)
+{
+    if (!Validevent(curapp, curevent) || !Listhasroom(list2)) return;
+    std::wstring filter = std::wstring(L"Wavファイル") + L'\0' + L"*.wav";
+    Appendsound(list2, Openfiledlg(owner, filter, Startfolder(), L"サウンドファイルの追加"));
+}
+
+void Removesound(HWND list2)
+{
+    LRESULT row = SendMessageW(list2, LB_GETCURSEL, 0, 0);
+    if (row == LB_ERR || !Validevent(curapp, curevent)) return;
+    SendMessageW(list2, LB_DELETESTRING, WPARAM(row), 0);
+}
+
+bool Makecurrent(HWND list2)
+{
+    LRESULT row = SendMessageW(list2, LB_GETCURSEL, 0, 0);
+    if (row == LB_ERR || !Validevent(curapp, curevent)) return false;
+    Setregstr(HKEY_CURRENT_USER, Currentkey(curapp, curevent), L"", Rowtext(list2, row));
+    return true;
+}
+
+std::vector<std::wstring> Droppedsounds(HDROP drop)
+{
+    std::vector<std::wstring> sounds;
+    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::wstring path(size_t(DragQueryFileW(drop, i, nullptr, 0)) + 1, L'\0');
+        path.resize(DragQueryFileW(drop, i, path.data(), UINT(path.size())));
+        if (Endswithwav(path)) sounds.push_back(path);
+    }
+    return sounds;
+}
+
+std::vector<std::wstring> Listrows(HWND list2)
+{
+    std::vector<std::wstring> rows;
+    LRESULT count = SendMessageW(list2, LB_GETCOUNT, 0, 0);
+    for (LRESULT row = 0; row < count; ++row) rows.push_back(Rowtext(list2, row));
+    return rows;
+}

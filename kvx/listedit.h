@@ -1,0 +1,26 @@
+// Editing the shown sound list: List2 is the editing buffer of (curapp, curevent) until Savedata.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+// The folder the add-sound dialog opens in: defdir, or the program folder when that is empty.
+std::wstring Startfolder();
+// Whether another row fits into the list (a list holds 101 sounds).
+bool Listhasroom(HWND list2);
+// Appends path as the last row when an event is shown and the list has room; the selection
+// stays as it was. Returns whether a row was added.
+bool Appendsound(HWND list2, const std::wstring& path);
+// "追加": the open-file dialog for one WAV file, appended to the list.
+void Addsound(HWND owner, HWND list2);
+// "削除": removes the selected row; nothing without a selection or an event.
+void Removesound(HWND list2);
+// "変更": writes the selected row into the shown event's .Current value. Returns whether it wrote.
+bool Makecurrent(HWND list2);
+// Files dropped from Explorer: the .wav files among them, in the order given.
+std::vector<std::wstring> Droppedsounds(HDROP drop);
+// All rows of the list, in order.
+std::vector<std::wstring> Listrows(HWND list2);

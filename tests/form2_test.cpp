@@ -1,0 +1,268 @@
+#include "form2.h"
+#include "interval.h"
+#include "pickers.h"
+#include "registry.h"
+#include "scratch.h"
+#include "settings.h"
+#include "text.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace {
+
+TEST(Interval, RoundsHalvesToEvenAndRefusesWhatIsNoNumber)
+{
+    struct Case {
+        std::wstring text;
+        std::optional<int16_t> value;  // nothing: refused
+        Intervalerror error;
+    };
+    const std::vector<Case> cases = {
+        {L"0", 0, Intervalerror::none},
+        {L"5", 5, Intervalerror::none},
+        {L"2.5", 2, Intervalerror::none},
+        {L"3.5", 4, Intervalerror::none},
+        {L"-2.5", -2, Intervalerror::none},
+        {L"-3.5", -4, Intervalerror::none},
+        {L"2.51", 3, Intervalerror::none},
+        {L"2.4999", 2, Intervalerror::none},
+        {L"0.5", 0, Intervalerror::none},
+        {L"1.5", 2, Intervalerror::none},
+        {L".5", 0, Intervalerror::none},
+        {L"7.", 7, Intervalerror::none},
+        {L" 12 ", 12, Intervalerror::none},
+        {L"+3", 3, Intervalerror::none},
+        {L"１０", 10, Intervalerror::none},
+        {L"32767", 32767, Intervalerror::none},
+        {L"32767.4", 32767, Intervalerror::none},
+        {L"-32768", -32768, Intervalerror::none},
+        {L"-32768.5", -32768, Intervalerror::none},
+        {L"32767.5", std::nullopt, Intervalerror::outofrange},
+        {L"-32768.6", std::nullopt, Intervalerror::outofrange},
+        {L"40000", std::nullopt, Intervalerror::outofrange},
+        {L"99999999999999999999", std::nullopt, Intervalerror::outofrange},
+        {L"", std::nullopt, Intervalerror::notanumber},
+        {L"abc", std::nullopt, Intervalerror::notanumber},
+        {L"5分", std::nullopt, Intervalerror::notanumber},
+        {L"1e3", std::nullopt, Intervalerror::notanumber},
+        {L"-", std::nullopt, Intervalerror::notanumber},
+        {L".", std::nullopt, Intervalerror::notanumber},
+        {L"1.2.3", std::nullopt, Intervalerror::notanumber},
+    };
+    for (const Case& c : cases) {
+        Intervalvalue got = Convertinterval(c.text);
+        EXPECT_EQ(got.error, c.error) << Toansi(c.text);
+        if (c.value) {
+            EXPECT_EQ(got.value, *c.value) << Toansi(c.text);
+        }
+    }
+}
+
+class Form2 : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        defdir.clear();
+        cinterval = 1;
+        optval1 = 0;
+        owner = CreateWindowExW(0, L"STATIC", L"KVX", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        browsefolderhook = nullptr;
+    }
+    void TearDown() override
+    {
+        if (Form2window()) DestroyWindow(Form2window());
+        DestroyWindow(owner);
+        browsefolderhook = nullptr;
+    }
+    void Open()
+    {
+        Showform2(owner, [this](bool on) { timer = on; });
+        ASSERT_NE(Form2window(), nullptr);
+    }
+    HWND Control(int id) { return GetDlgItem(Form2window(), id); }
+    std::wstring Text(int id)
+    {
+        wchar_t text[512];
+        GetWindowTextW(Control(id), text, 512);
+        return text;
+    }
+    void Type(int id, const std::wstring& text) { SetWindowTextW(Control(id), text.c_str()); }
+    void Click(int id)
+    {
+        SendMessageW(Form2window(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
+    }
+    bool Checked() { return SendMessageW(Control(form2check1), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    std::wstring Stored(const wchar_t* key) { return Getregstr(HKEY_CURRENT_USER, settingskey, key); }
+
+    Scratchregistry scratch;
+    HWND owner = nullptr;
+    std::optional<bool> timer;
+};
+
+TEST_F(Form2, OpensWithTheSettingsNowHeld)
+{
+    Open();
+    wchar_t caption[32];
+    GetWindowTextW(Form2window(), caption, 32);
+    EXPECT_STREQ(caption, L"詳細設定");
+    EXPECT_EQ(Text(form2text1), L"");
+    EXPECT_EQ(Text(form2text2), L"1");
+    EXPECT_FALSE(Checked());
+    EXPECT_EQ(GetWindow(Form2window(), GW_OWNER), owner);
+    LONG_PTR style = GetWindowLongPtrW(Form2window(), GWL_STYLE);
+    EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX));
+}
+
+TEST_F(Form2, OkStoresAppliesAndCloses)
+{
+    struct Case {
+        std::wstring typed;
+        bool tick;
+        std::wstring stored;
+        int16_t interval;
+        bool timeron;
+    };
+    for (const Case& c : std::vector<Case>{{L"0", false, L"0", 0, false},
+                                           {L"5", true, L"5", 5, true},
+                                           {L"2.5", false, L"2", 2, true},
+                                           {L"3.5", false, L"4", 4, true},
+                                           {L"-3", false, L"-3", -3, true}}) {
+        timer.reset();
+        Open();
+        Type(form2text1, L"D:\\サウンド");
+        Type(form2text2, c.typed);
+        SendMessageW(Control(form2check1), BM_SETCHECK, c.tick ? BST_CHECKED : BST_UNCHECKED, 0);
+        Click(form2command1);
+        EXPECT_EQ(Form2window(), nullptr) << "OK closes the dialog";
+        EXPECT_EQ(Stored(L"cinterval"), c.stored);
+        EXPECT_EQ(cinterval, c.interval);
+        EXPECT_EQ(Stored(L"optval1"), c.tick ? L"1" : L"0");
+        EXPECT_EQ(optval1, c.tick ? 1 : 0);
+        EXPECT_EQ(Stored(L"defdir"), L"D:\\サウンド");
+        EXPECT_EQ(defdir, L"D:\\サウンド");
+        EXPECT_EQ(timer, std::optional<bool>(c.timeron));
+    }
+}
+
+TEST_F(Form2, RefusedIntervalKeepsTheDialogOpenAndStoresNothing)
+{
+    for (const wchar_t* typed : {L"abc", L"", L"40000", L"1e3"}) {
+        Open();
+        Type(form2text1, L"C:\\new");
+        Type(form2text2, typed);
+        Click(form2command1);
+        ASSERT_NE(Form2window(), nullptr) << Toansi(typed);
+        EXPECT_NE(Text(form2label4), L"") << "the reason is shown next to the field";
+        EXPECT_FALSE(Valueexists(settingskey, L"cinterval"));
+        EXPECT_FALSE(Valueexists(settingskey, L"defdir"));
+        EXPECT_EQ(defdir, L"");
+        EXPECT_EQ(cinterval, 1);
+        EXPECT_FALSE(timer.has_value());
+        DWORD from = 1, to = 0;
+        SendMessageW(Control(form2text2), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+        EXPECT_EQ(from, 0u);
+        EXPECT_EQ(to, DWORD(std::wstring(typed).size()));
+        // Typing again clears the note.
+        Type(form2text2, L"3");
+        EXPECT_EQ(Text(form2label4), L"");
+    }
+}
+
+TEST_F(Form2, CloseBoxDiscardsAndReopeningRefills)
+{
+    cinterval = 7;
+    optval1 = 1;
+    defdir = L"E:\\音";
+    Open();
+    EXPECT_EQ(Text(form2text2), L"7");
+    EXPECT_TRUE(Checked());
+    EXPECT_EQ(Text(form2text1), L"E:\\音");
+    Type(form2text2, L"9");
+    Type(form2text1, L"F:\\");
+    SendMessageW(Form2window(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(Form2window(), nullptr);
+    EXPECT_EQ(cinterval, 7);
+    EXPECT_FALSE(Valueexists(settingskey, L"cinterval"));
+    EXPECT_FALSE(timer.has_value());
+    Open();
+    EXPECT_EQ(Text(form2text2), L"7");
+    EXPECT_EQ(Text(form2text1), L"E:\\音");
+    // Opening again while open discards unconfirmed edits too, and keeps one dialog.
+    HWND first = Form2window();
+    Type(form2text2, L"11");
+    Open();
+    EXPECT_EQ(Form2window(), first);
+    EXPECT_EQ(Text(form2text2), L"7");
+}
+
+TEST_F(Form2, BrowseFillsTheFolderOnlyWhenOneIsChosen)
+{
+    std::wstring answer;
+    HWND asked = nullptr;
+    std::wstring title;
+    browsefolderhook = [&](HWND o, const std::wstring& t) {
+        asked = o;
+        title = t;
+        return answer;
+    };
+    defdir = L"C:\\old";
+    Open();
+    Click(form2command2);
+    EXPECT_EQ(Text(form2text1), L"C:\\old");
+    EXPECT_EQ(asked, owner) << "the picker is owned by the main window";
+    EXPECT_EQ(title, L"ﾃﾞﾌｫﾙﾄのﾃﾞｨﾚｸﾄﾘの指定");
+    answer = L"D:\\新しい";
+    Click(form2command2);
+    EXPECT_EQ(Text(form2text1), L"D:\\新しい");
+}
+
+TEST_F(Form2, TabMovesThroughTheFieldsInOrder)
+{
+    Open();
+    SetForegroundWindow(Form2window());
+    SetFocus(Control(form2text1));
+    ASSERT_EQ(GetFocus(), Control(form2text1));
+    std::vector<HWND> order;
+    for (int step = 0; step < 5; ++step) {
+        MSG tab{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+        EXPECT_TRUE(IsDialogMessageW(Form2window(), &tab));
+        order.push_back(GetFocus());
+    }
+    EXPECT_EQ(order, (std::vector<HWND>{Control(form2command2), Control(form2text2), Control(form2command1),
+                                        Control(form2check1), Control(form2text1)}));
+}
+
+TEST_F(Form2, LayoutScalesWithDpi)
+{
+    Open();
+    struct Case {
+        int id;
+        RECT at96;
+    };
+    const std::vector<Case> cases = {
+        {form2label1, {8, 0, 97, 12}},      {form2text1, {8, 16, 281, 34}},    {form2command2, {288, 16, 305, 33}},
+        {form2text2, {8, 40, 41, 58}},      {form2label3, {41, 40, 130, 57}},  {form2check1, {8, 64, 129, 81}},
+        {form2command1, {240, 64, 305, 81}},
+    };
+    for (UINT dpi : {96u, 144u}) {
+        Placecontrols(Form2window(), Form2layout(), dpi);
+        for (const Case& c : cases) {
+            RECT r;
+            GetWindowRect(Control(c.id), &r);
+            MapWindowPoints(nullptr, Form2window(), reinterpret_cast<POINT*>(&r), 2);
+            RECT want{MulDiv(c.at96.left, int(dpi), 96), MulDiv(c.at96.top, int(dpi), 96),
+                      MulDiv(c.at96.right, int(dpi), 96), MulDiv(c.at96.bottom, int(dpi), 96)};
+            EXPECT_TRUE(EqualRect(&r, &want)) << "control " << c.id << " at " << dpi << " dpi: " << r.left << ","
+                                              << r.top << "," << r.right << "," << r.bottom;
+        }
+    }
+    Sizeclient(Form2window(), 4680, 1335, 144);
+    RECT client;
+    GetClientRect(Form2window(), &client);
+    EXPECT_EQ(client.right, 468);
+    EXPECT_EQ(client.bottom, 134);  // 133.5 rounds up
+}
+
+}

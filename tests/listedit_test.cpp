@@ -1,0 +1,171 @@
+#include "listedit.h"
+#include "listfiles.h"
+#include "pickers.h"
+#include "registry.h"
+#include "scratch.h"
+#include "schemetable.h"
+#include "settings.h"
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <cstring>
+#include <optional>
+
+namespace {
+
+const std::wstring root = L"AppEvents\\Schemes\\Apps\\";
+
+// A drop from Explorer as the shell hands it over: DROPFILES and a double-NUL list of paths.
+HDROP Makedrop(const std::vector<std::wstring>& paths)
+{
+    std::wstring list;
+    for (const std::wstring& path : paths) list += path + L'\0';
+    list += L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+class Listedit : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        listfolder = folder.path();
+        defdir.clear();
+        Putkey(root + L"App\\Close");
+        Putvalue(root + L"App\\Open\\.Current", L"", L"before.wav");
+        Buildtable();
+        Loadalllists();
+        curapp = 1;
+        curevent = 1;  // Open
+        list = CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | LBS_NOTIFY, 0, 0, 200, 200, nullptr, nullptr, nullptr,
+                               nullptr);
+        openfilehook = [this](const Openfilerequest& r) {
+            asked = r;
+            return answer;
+        };
+    }
+    void TearDown() override
+    {
+        DestroyWindow(list);
+        openfilehook = nullptr;
+    }
+    void Rows(const std::vector<std::wstring>& rows)
+    {
+        SendMessageW(list, LB_RESETCONTENT, 0, 0);
+        for (const std::wstring& row : rows) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+    }
+    void Select(int row) { SendMessageW(list, LB_SETCURSEL, WPARAM(row), 0); }
+    LRESULT Selected() { return SendMessageW(list, LB_GETCURSEL, 0, 0); }
+    std::wstring Current() { return Getregstr(HKEY_CURRENT_USER, root + L"App\\Open\\.Current", L""); }
+
+    Scratchregistry scratch;
+    Scratchfolder folder;
+    HWND list = nullptr;
+    std::wstring answer;
+    std::optional<Openfilerequest> asked;
+};
+
+TEST_F(Listedit, AddAsksForAWavFileInTheStartFolderAndAppends)
+{
+    Rows({L"a.wav", L"b.wav"});
+    Select(0);
+    answer = L"C:\\音\\new one.wav";
+    Addsound(nullptr, list);
+    ASSERT_TRUE(asked.has_value());
+    EXPECT_EQ(asked->filter, std::wstring(L"Wavファイル\0*.wav", 13));
+    EXPECT_EQ(asked->title, L"サウンドファイルの追加");
+    EXPECT_EQ(asked->initialdir, folder.path()) << "the program folder when defdir is empty";
+    EXPECT_EQ(Listrows(list), (std::vector<std::wstring>{L"a.wav", L"b.wav", L"C:\\音\\new one.wav"}));
+    EXPECT_EQ(Selected(), 0) << "the selection does not move";
+
+    defdir = L"D:\\sounds";
+    Addsound(nullptr, list);
+    EXPECT_EQ(asked->initialdir, L"D:\\sounds");
+    EXPECT_EQ(Listrows(list).size(), 4u) << "the same file twice gives two rows";
+
+    answer.clear();  // cancelled
+    Addsound(nullptr, list);
+    EXPECT_EQ(Listrows(list).size(), 4u);
+    EXPECT_EQ(Readbytes(folder.File(L"App-1.dat")), "") << "nothing is saved before Savedata";
+}
+
+TEST_F(Listedit, AListHoldsAtMost101Sounds)
+{
+    std::vector<std::wstring> rows;
+    for (int k = 0; k < 100; ++k) rows.push_back(L"s" + std::to_wstring(k) + L".wav");
+    Rows(rows);
+    EXPECT_TRUE(Listhasroom(list));
+    EXPECT_TRUE(Appendsound(list, L"last.wav"));
+    EXPECT_FALSE(Listhasroom(list));
+    EXPECT_FALSE(Appendsound(list, L"one too many.wav"));
+    asked.reset();
+    answer = L"x.wav";
+    Addsound(nullptr, list);
+    EXPECT_FALSE(asked.has_value()) << "a full list does not even open the dialog";
+    EXPECT_EQ(Listrows(list).size(), 101u);
+}
+
+TEST_F(Listedit, RemoveTakesTheSelectedRowOnly)
+{
+    Rows({L"a.wav", L"before.wav", L"c.wav"});
+    Removesound(list);
+    EXPECT_EQ(Listrows(list).size(), 3u) << "no selection, no removal";
+    Select(1);
+    Removesound(list);
+    EXPECT_EQ(Listrows(list), (std::vector<std::wstring>{L"a.wav", L"c.wav"}));
+    EXPECT_EQ(Current(), L"before.wav") << "removing the current sound leaves the registry alone";
+}
+
+TEST_F(Listedit, ChangeWritesTheSelectedRowEvenBeforeItIsSaved)
+{
+    Rows({L"a.wav"});
+    answer = L"C:\\新しい.wav";
+    Addsound(nullptr, list);
+    EXPECT_FALSE(Makecurrent(list));
+    EXPECT_EQ(Current(), L"before.wav") << "no selection writes nothing";
+    Select(1);
+    EXPECT_TRUE(Makecurrent(list));
+    EXPECT_EQ(Current(), L"C:\\新しい.wav");
+    EXPECT_EQ(Readbytes(folder.File(L"App-1.dat")), "") << "the list file learns of the row at the next save";
+    Select(0);
+    Removesound(list);
+    Select(0);
+    EXPECT_TRUE(Makecurrent(list));
+    EXPECT_EQ(Current(), L"C:\\新しい.wav");
+}
+
+TEST_F(Listedit, NothingChangesWhileNoEventIsShown)
+{
+    for (auto [app, event] : std::vector<std::pair<int16_t, int16_t>>{{0, 0}, {1, 5}, {2, 0}}) {
+        curapp = app;
+        curevent = event;
+        Rows({L"a.wav"});
+        Select(0);
+        answer = L"b.wav";
+        asked.reset();
+        Addsound(nullptr, list);
+        EXPECT_FALSE(asked.has_value());
+        EXPECT_FALSE(Appendsound(list, L"b.wav"));
+        Removesound(list);
+        EXPECT_FALSE(Makecurrent(list));
+        EXPECT_EQ(Listrows(list), (std::vector<std::wstring>{L"a.wav"}));
+    }
+    EXPECT_EQ(Current(), L"before.wav");
+}
+
+TEST_F(Listedit, DroppedFilesGiveTheirWavFilesInOrder)
+{
+    HDROP drop = Makedrop({L"C:\\a.wav", L"C:\\readme.txt", L"D:\\音\\B.WAV", L"C:\\folder", L"C:\\x.wav.bak",
+                           L"C:\\.wav"});
+    EXPECT_EQ(Droppedsounds(drop), (std::vector<std::wstring>{L"C:\\a.wav", L"D:\\音\\B.WAV", L"C:\\.wav"}));
+    GlobalFree(drop);
+}
+
+}
