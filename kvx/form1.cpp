@@ -4,14 +4,15 @@
 #include "form3.h"
 #include "handles.h"
 #include "keylist.h"
+#include "layout.h"
 #include "listfiles.h"
 #include "options.h"
 #include "pickers.h"
-#include "resources.h"
 #include "schemetable.h"
 #include "selection.h"
 #include "settings.h"
 #include "text.h"
+#include "windowclass.h"
 
 #include <commctrl.h>
 #include <mmsystem.h>
@@ -42,6 +43,7 @@ const Controlspec layout[] = {
     {Command7, WC_BUTTONW, L"変更", buttonstyle, 0, {9240, 720, 855, 255}},
     {Combo1, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | WS_CLIPSIBLINGS | CBS_DROPDOWNLIST, Frame2,
      {120, 240, 9735, 300}},
+    // Label1 and Label2 are then sized to their text (Fitlabels).
     {Label1, WC_STATICW, L"イベント", labelstyle, 0, {120, 840, 660, 180}},
     {Label2, WC_STATICW, L"サウンド", labelstyle, 0, {5160, 840, 690, 180}},
     {regbox1, WC_STATICW, L"", labelstyle | SS_ENDELLIPSIS, Frame1, {120, 240, 4620, 180}},
@@ -366,33 +368,11 @@ LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     default: return DefWindowProcW(window, message, wparam, lparam);
     }
 }
-
-void Registerform1class(HINSTANCE instance)
-{
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = Form1proc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_KVX));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KVX), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                               LR_SHARED));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = form1class;
-    // A second registration fails harmlessly: the class stays as first registered.
-    RegisterClassExW(&wc);
-}
-}
-
-std::span<const Controlspec> Form1layout()
-{
-    return layout;
 }
 
 HWND Createform1(HINSTANCE instance)
 {
-    Registerform1class(instance);
+    Registerwindowclass(instance, form1class, Form1proc);
     state.showmessage = RegisterWindowMessageW(showform1message);
     // Fixed size, neither maximize nor minimize button.
     HWND window = CreateWindowExW(0, form1class, form1caption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,

@@ -2,12 +2,9 @@
 // commands. Its creation is the program's start-up and its unload the program's end.
 #pragma once
 
-#include "layout.h"
-
 #include <windows.h>
 
 #include <functional>
-#include <span>
 #include <string>
 
 inline constexpr wchar_t form1class[] = L"KvxForm1";
@@ -46,9 +43,6 @@ inline constexpr int clientheight = 8175;
 
 // Tests stand in for the sound player here: path in the ANSI code page and the flags.
 extern std::function<void(const std::string& path, UINT flags)> playsoundhook;
-
-// The controls in creation order, which is also their stacking order, top first.
-std::span<const Controlspec> Form1layout();
 
 // Creates the main window hidden and runs the start-up. Returns the window, or null.
 HWND Createform1(HINSTANCE instance);

@@ -3,7 +3,7 @@
 #include "form1.h"
 #include "handles.h"
 #include "options.h"
-#include "resources.h"
+#include "windowclass.h"
 
 #include <cstring>
 
@@ -13,7 +13,7 @@ namespace {
 struct Form3state {
     HWND window = nullptr;
     Menuhandle menu;
-    Iconhandle icon;
+    HICON icon = nullptr;  // shared
     UINT taskbarcreated = 0;
 };
 Form3state state;
@@ -101,28 +101,13 @@ LRESULT CALLBACK Form3proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     }
 }
 
-void Registerform3class(HINSTANCE instance)
-{
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = Form3proc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_KVX));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = form3class;
-    // A second registration fails harmlessly: the class stays as first registered.
-    RegisterClassExW(&wc);
-}
-
 HWND Loadform3()
 {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    Registerform3class(instance);
+    Registerwindowclass(instance, form3class, Form3proc);
     state.taskbarcreated = RegisterWindowMessageW(L"TaskbarCreated");
     state.menu = Createtraymenu();
-    state.icon = Iconhandle(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KVX), IMAGE_ICON,
-                                                          GetSystemMetrics(SM_CXSMICON),
-                                                          GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+    state.icon = Smallicon(instance);
     state.window = CreateWindowExW(WS_EX_TOOLWINDOW, form3class, L"KVX", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
                                    0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
     Sendtobottom();
@@ -150,7 +135,6 @@ void Unloadform3()
 {
     if (state.window) DestroyWindow(state.window);
     state.menu.reset();
-    state.icon.reset();
 }
 
 NOTIFYICONDATAA Trayrecord()
@@ -161,7 +145,7 @@ NOTIFYICONDATAA Trayrecord()
     record.uID = trayid;
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record.uCallbackMessage = traycallback;
-    record.hIcon = state.icon.get();
+    record.hIcon = state.icon;
     std::strcpy(record.szTip, "KVX");
     return record;
 }
