@@ -1,5 +1,6 @@
 #include "form1.h"
 #include "kvxwindows.h"
+#include "layout.h"
 
 #include <commctrl.h>
 

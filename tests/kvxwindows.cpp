@@ -43,6 +43,8 @@ void Kvxwindows::SetUp()
 void Kvxwindows::TearDown()
 {
     Unloadform1();
+    // As at the end of the program; the next test starts with a new tray form.
+    Unloadform3();
     Pump();
     messagehook = nullptr;
     playsoundhook = nullptr;
