@@ -53,11 +53,11 @@ const Controlspec layout[] = {
     {Frame1, WC_BUTTONW, L"現在のサウンド", framestyle, 0, {120, 7200, 9975, 495}},
 };
 
-struct Tooltipspec {
+struct Tooltiprow {
     int id;
     const wchar_t* text;
 };
-const Tooltipspec tooltips[] = {
+const Tooltiprow tooltips[] = {
     {Command5, L"サウンドをサウンドリストに追加します"},
     {Command6, L"選択したサウンドをリストから削除します"},
     {Command7, L"現在のサウンドを選択したサウンドに変更します"},
@@ -128,9 +128,9 @@ void Applyfonts(UINT dpi)
 {
     Fonthandle uifont(Createuifont(dpi));
     Fonthandle labelfont(Createpointfont(labelface, labelpoints, true, dpi));
-    for (const Controlspec& spec : layout)
-        SendMessageW(Control(spec.id), WM_SETFONT,
-                     reinterpret_cast<WPARAM>(Islabel(spec.id) ? labelfont.get() : uifont.get()), TRUE);
+    for (const Controlspec& row : layout)
+        SendMessageW(Control(row.id), WM_SETFONT,
+                     reinterpret_cast<WPARAM>(Islabel(row.id) ? labelfont.get() : uifont.get()), TRUE);
     state.uifont = std::move(uifont);
     state.labelfont = std::move(labelfont);
 }
@@ -141,7 +141,7 @@ void Createtooltips(HWND window)
     HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
                                    GetModuleHandleW(nullptr), nullptr);
-    for (const Tooltipspec& tip : tooltips) {
+    for (const Tooltiprow& tip : tooltips) {
         TOOLINFOW info{};
         info.cbSize = TTTOOLINFOW_V2_SIZE;
         info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
