@@ -1,0 +1,409 @@
+#include "form1.h"
+
+#include "changer.h"
+#include "form3.h"
+#include "handles.h"
+#include "keylist.h"
+#include "layout.h"
+#include "listfiles.h"
+#include "options.h"
+#include "pickers.h"
+#include "schemetable.h"
+#include "selection.h"
+#include "settings.h"
+#include "text.h"
+#include "windowclass.h"
+
+#include <commctrl.h>
+#include <mmsystem.h>
+
+std::function<void(const std::string&, UINT)> playsoundhook;
+
+namespace {
+using namespace form1;
+
+constexpr DWORD buttonstyle = WS_TABSTOP | BS_PUSHBUTTON;
+constexpr DWORD liststyle = WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+constexpr DWORD labelstyle = SS_LEFT | SS_NOPREFIX;
+constexpr DWORD framestyle = BS_GROUPBOX | WS_CLIPSIBLINGS;
+
+// Command8 comes first so that it lies above Combo1, whose drop-down arrow it covers; the tab
+// order is a cycle, so Command8 still follows Combo1 and precedes List1. The frames come last and
+// clip themselves around the controls drawn inside them.
+const Controlspec layout[] = {
+    {Command8, WC_BUTTONW, L"...", buttonstyle, Frame2, {9590, 265, 255, 255}},
+    {List1, WC_LISTBOXW, L"", liststyle, 0, {120, 1080, 4935, 6000}},
+    {List2, WC_LISTBOXW, L"", liststyle, 0, {5160, 1080, 4935, 6000}},
+    {Command1, WC_BUTTONW, L"詳細設定", buttonstyle, 0, {120, 7800, 1215, 255}},
+    {Command2, WC_BUTTONW, L"ﾊﾞｰｼﾞｮﾝ情報", buttonstyle, 0, {6240, 7800, 1455, 255}},
+    {Command3, WC_BUTTONW, L"ﾀｽｸﾊﾞｰへ", buttonstyle, 0, {7920, 7800, 1215, 255}},
+    {Command4, WC_BUTTONW, L"終了", buttonstyle, 0, {9240, 7800, 855, 255}},
+    {Command5, WC_BUTTONW, L"追加", buttonstyle, 0, {7320, 720, 855, 255}},
+    {Command6, WC_BUTTONW, L"削除", buttonstyle, 0, {8280, 720, 855, 255}},
+    {Command7, WC_BUTTONW, L"変更", buttonstyle, 0, {9240, 720, 855, 255}},
+    {Combo1, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | WS_CLIPSIBLINGS | CBS_DROPDOWNLIST, Frame2,
+     {120, 240, 9735, 300}},
+    // Label1 and Label2 are then sized to their text (Fitlabels).
+    {Label1, WC_STATICW, L"イベント", labelstyle, 0, {120, 840, 660, 180}},
+    {Label2, WC_STATICW, L"サウンド", labelstyle, 0, {5160, 840, 690, 180}},
+    {regbox1, WC_STATICW, L"", labelstyle | SS_ENDELLIPSIS, Frame1, {120, 240, 4620, 180}},
+    {Label3, WC_STATICW, L"-", labelstyle, Frame1, {4920, 240, 135, 135}},
+    {regbox2, WC_STATICW, L"", labelstyle | SS_PATHELLIPSIS, Frame1, {5160, 240, 4665, 180}},
+    {Frame2, WC_BUTTONW, L"アプリケーション", framestyle, 0, {120, 0, 9975, 615}},
+    {Frame1, WC_BUTTONW, L"現在のサウンド", framestyle, 0, {120, 7200, 9975, 495}},
+};
+
+struct Tooltiprow {
+    int id;
+    const wchar_t* text;
+};
+const Tooltiprow tooltips[] = {
+    {Command5, L"サウンドをサウンドリストに追加します"},
+    {Command6, L"選択したサウンドをリストから削除します"},
+    {Command7, L"現在のサウンドを選択したサウンドに変更します"},
+    {List2, L"ダブルクリックで再生します"},
+    {Command1, L"変更する時間間隔などを設定します"},
+};
+
+struct Labelcolour {
+    int id;
+    COLORREF colour;
+};
+const Labelcolour labelcolours[] = {{Label1, RGB(0, 128, 128)}, {Label2, RGB(255, 70, 131)}};
+constexpr wchar_t labelface[] = L"ＭＳ Ｐゴシック";
+constexpr int labelpoints = 9;
+
+struct Form1state {
+    HWND window = nullptr;
+    HWND lastfocus = nullptr;
+    Fonthandle uifont;
+    Fonthandle labelfont;
+    UINT showmessage = 0;
+};
+Form1state state;
+
+HWND Control(int id)
+{
+    return GetDlgItem(state.window, id);
+}
+
+bool Islabel(int id)
+{
+    for (const Labelcolour& label : labelcolours)
+        if (label.id == id) return true;
+    return false;
+}
+
+class Clientdc {
+public:
+    explicit Clientdc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~Clientdc() { ReleaseDC(window_, dc_); }
+    Clientdc(const Clientdc&) = delete;
+    Clientdc& operator=(const Clientdc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Label1 and Label2 take the size of their text in their font, from their place in the table.
+void Fitlabels()
+{
+    for (const Labelcolour& label : labelcolours) {
+        HWND control = Control(label.id);
+        wchar_t text[64] = {};
+        int length = GetWindowTextW(control, text, 64);
+        Clientdc dc(control);
+        HGDIOBJ previous = SelectObject(dc.get(), state.labelfont.get());
+        SIZE size{};
+        GetTextExtentPoint32W(dc.get(), text, length, &size);
+        SelectObject(dc.get(), previous);
+        SetWindowPos(control, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+// Fonts for dpi; the old ones are freed only after every control has let go of them.
+void Applyfonts(UINT dpi)
+{
+    Fonthandle uifont(Createuifont(dpi));
+    Fonthandle labelfont(Createpointfont(labelface, labelpoints, true, dpi));
+    for (const Controlspec& row : layout)
+        SendMessageW(Control(row.id), WM_SETFONT,
+                     reinterpret_cast<WPARAM>(Islabel(row.id) ? labelfont.get() : uifont.get()), TRUE);
+    state.uifont = std::move(uifont);
+    state.labelfont = std::move(labelfont);
+}
+
+void Createtooltips(HWND window)
+{
+    // Owned by the main window, so it goes with it.
+    HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+    for (const Tooltiprow& tip : tooltips) {
+        TOOLINFOW info{};
+        info.cbSize = TTTOOLINFOW_V2_SIZE;
+        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        info.hwnd = window;
+        info.uId = reinterpret_cast<UINT_PTR>(Control(tip.id));
+        info.lpszText = const_cast<wchar_t*>(tip.text);
+        SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    }
+}
+
+// The shown list, from its editing buffer List2. Nothing is stored for an event that does not exist.
+void Savelist()
+{
+    Savedata(curapp, curevent, Listrows(Control(List2)));
+}
+
+void Showcurrentline()
+{
+    Showcurrent(Control(regbox1), Control(regbox2), curapp, curevent);
+}
+
+// Shows another application, at its event 0, from the table: its list files are not read again.
+void OnCombo1click()
+{
+    if (curapp != 0) Savelist();
+    SendMessageW(Control(List1), LB_RESETCONTENT, 0, 0);
+    curapp = int16_t(SendMessageW(Control(Combo1), CB_GETCURSEL, 0, 0) + 1);
+    curevent = 0;
+    Showevents(Control(List1), curapp);
+    Showsounds(Control(List2), curapp, curevent);
+    Showcurrentline();
+}
+
+// Shows another event, its list read again from its file.
+void OnList1click()
+{
+    LRESULT row = SendMessageW(Control(List1), LB_GETCURSEL, 0, 0);
+    if (row == LB_ERR) return;
+    Savelist();
+    curevent = int16_t(row);
+    Loaddata(curapp, curevent);
+    Showsounds(Control(List2), curapp, curevent);
+    Showcurrentline();
+}
+
+void OnList2dblclick()
+{
+    LRESULT row = SendMessageW(Control(List2), LB_GETCURSEL, 0, 0);
+    if (row == LB_ERR) return;
+    std::string path = Toansi(Listrow(Control(List2), int(row)));
+    // Asynchronous; a file that cannot be played gives the system's default sound, no message.
+    if (playsoundhook)
+        playsoundhook(path, SND_ASYNC);
+    else
+        sndPlaySoundA(path.c_str(), SND_ASYNC);
+}
+
+void OnCommand1click()
+{
+    Openoptions();
+}
+
+void OnCommand2click()
+{
+    Showmessage(state.window, L"Kivexa Ver.1.4", L"ﾊﾞｰｼﾞｮﾝ情報", MB_OK);
+}
+
+// Back to the notification area; the shown list is saved later, at the next switch or at exit.
+void OnCommand3click()
+{
+    tuskicon1();
+    ShowWindow(state.window, SW_HIDE);
+}
+
+void OnCommand4click()
+{
+    Unloadform1();
+}
+
+// Adding, removing and making a sound current come with the list-editing commands.
+void OnCommand5click() {}
+void OnCommand6click() {}
+void OnCommand7click() {}
+
+void OnCommand8click()
+{
+    // Frame2 is drawn as a sibling group box: the combo's container is the window itself.
+    Dropcombo(state.window, Control(Combo1));
+}
+
+void Oncommand(int id, int code)
+{
+    switch (id) {
+    case Combo1:
+        if (code == CBN_SELCHANGE) OnCombo1click();
+        return;
+    case List1:
+        if (code == LBN_SELCHANGE) OnList1click();
+        return;
+    case List2:
+        if (code == LBN_DBLCLK) OnList2dblclick();
+        return;
+    default: break;
+    }
+    if (code != BN_CLICKED) return;
+    switch (id) {
+    case Command1: OnCommand1click(); break;
+    case Command2: OnCommand2click(); break;
+    case Command3: OnCommand3click(); break;
+    case Command4: OnCommand4click(); break;
+    case Command5: OnCommand5click(); break;
+    case Command6: OnCommand6click(); break;
+    case Command7: OnCommand7click(); break;
+    case Command8: OnCommand8click(); break;
+    default: break;
+    }
+}
+
+// The load of Form1: builds the table, loads every list, shows application 1 in the hidden
+// window, reads the settings, arms Timer1 and adds the icon.
+void Startup()
+{
+    Seedfromclock();
+    ShowWindow(state.window, SW_HIDE);
+    // Nothing is shown yet, so selecting the first application saves nothing.
+    curapp = 0;
+    curevent = 0;
+    HWND combo = Control(Combo1);
+    for (const std::wstring& row : Buildtable())
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+    Loadalllists();
+    SendMessageW(combo, CB_SETCURSEL, 0, 0);
+    OnCombo1click();
+    Settimer1(Loadsettings());
+    tuskicon1();
+    // After the settings: a change pass at start-up shows here.
+    Showcurrentline();
+}
+
+// The unload of Form1, on every path: exit button, menu, close box, end of the session.
+void Shutdown()
+{
+    Savelist();
+    tuskicon2();
+    DestroyWindow(state.window);
+}
+
+void Oncreate(HWND window)
+{
+    state.window = window;
+    UINT dpi = Windowdpi(window);
+    Createcontrols(window, layout, dpi, nullptr);
+    Applyfonts(dpi);
+    Fitlabels();
+    Createtooltips(window);
+}
+
+void Ondestroy()
+{
+    KillTimer(state.window, Timer1);
+    PostQuitMessage(0);
+}
+
+void Ondpichanged(UINT dpi, const RECT& suggested)
+{
+    Applyfonts(dpi);
+    Placecontrols(state.window, layout, dpi);
+    Fitlabels();
+    SetWindowPos(state.window, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Sizeclient(state.window, clientwidth, clientheight, dpi);
+}
+
+LRESULT Oncolorstatic(HWND window, HDC dc, HWND control)
+{
+    int id = GetDlgCtrlID(control);
+    for (const Labelcolour& label : labelcolours) {
+        if (label.id != id) continue;
+        SetTextColor(dc, label.colour);
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    return DefWindowProcW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+}
+
+// Keyboard focus comes back to the control that had it, or to List1.
+void Onactivate(WPARAM wparam)
+{
+    if (LOWORD(wparam) == WA_INACTIVE) state.lastfocus = GetFocus();
+}
+
+void Onsetfocus()
+{
+    HWND target = state.lastfocus && IsChild(state.window, state.lastfocus) ? state.lastfocus : Control(List1);
+    SetFocus(target);
+}
+
+LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (state.showmessage != 0 && message == state.showmessage) {
+        Showform1();
+        return 0;
+    }
+    switch (message) {
+    case WM_CREATE: Oncreate(window); return 0;
+    case WM_COMMAND: Oncommand(LOWORD(wparam), HIWORD(wparam)); return 0;
+    case WM_TIMER:
+        if (wparam == Timer1) Timertick();
+        return 0;
+    case WM_CTLCOLORSTATIC: return Oncolorstatic(window, reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+    case WM_ACTIVATE: Onactivate(wparam); return 0;
+    case WM_SETFOCUS: Onsetfocus(); return 0;
+    case WM_DPICHANGED: Ondpichanged(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam)); return 0;
+    case WM_CLOSE: Shutdown(); return 0;
+    case WM_QUERYENDSESSION: return TRUE;
+    case WM_ENDSESSION:
+        // The process may end as soon as this returns: save and remove the icon now.
+        if (wparam) Shutdown();
+        return 0;
+    case WM_DESTROY: Ondestroy(); return 0;
+    case WM_NCDESTROY:
+        // The controls are gone now, and with them the last users of the fonts.
+        state = Form1state{};
+        return DefWindowProcW(window, message, wparam, lparam);
+    default: return DefWindowProcW(window, message, wparam, lparam);
+    }
+}
+}
+
+HWND Createform1(HINSTANCE instance)
+{
+    Registerwindowclass(instance, form1class, Form1proc);
+    state.showmessage = RegisterWindowMessageW(showform1message);
+    // Fixed size, neither maximize nor minimize button.
+    HWND window = CreateWindowExW(0, form1class, form1caption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    if (!window) return nullptr;
+    Sizeclient(window, clientwidth, clientheight, Windowdpi(window));
+    Startup();
+    return window;
+}
+
+HWND Form1()
+{
+    return state.window;
+}
+
+void Showform1()
+{
+    if (!state.window) return;
+    ShowWindow(state.window, SW_SHOW);
+    SetForegroundWindow(state.window);
+}
+
+void Unloadform1()
+{
+    if (state.window) SendMessageW(state.window, WM_CLOSE, 0, 0);
+}
+
+void Settimer1(bool on)
+{
+    if (on)
+        SetTimer(state.window, Timer1, timer1interval, nullptr);
+    else
+        KillTimer(state.window, Timer1);
+}

@@ -1,0 +1,56 @@
+// Form1, Kvx's main window: the application, event and sound lists, the current sound, and the
+// commands. Its creation is the program's start-up and its unload the program's end.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+inline constexpr wchar_t form1class[] = L"KvxForm1";
+inline constexpr wchar_t form1caption[] = L"KVX";
+// Posted to the running Kvx by a second start: show the main window.
+inline constexpr wchar_t showform1message[] = L"Kvx.Showform1";
+
+namespace form1 {
+// Control identifiers; none is IDOK or IDCANCEL, which the dialog keys send to the window.
+enum : int {
+    Frame2 = 100,
+    Combo1,
+    Command8,
+    Label1,
+    List1,
+    Label2,
+    Command5,
+    Command6,
+    Command7,
+    List2,
+    Frame1,
+    regbox1,
+    Label3,
+    regbox2,
+    Command1,
+    Command2,
+    Command3,
+    Command4,
+};
+inline constexpr UINT_PTR Timer1 = 1;
+inline constexpr UINT timer1interval = 60000;
+// Client area in twips.
+inline constexpr int clientwidth = 10215;
+inline constexpr int clientheight = 8175;
+}
+
+// Tests stand in for the sound player here: path in the ANSI code page and the flags.
+extern std::function<void(const std::string& path, UINT flags)> playsoundhook;
+
+// Creates the main window hidden and runs the start-up. Returns the window, or null.
+HWND Createform1(HINSTANCE instance);
+// The main window while it exists, else null.
+HWND Form1();
+// Shows the main window and brings it to the front.
+void Showform1();
+// Unloads the main window: saves the shown list, removes the icon and ends the program.
+void Unloadform1();
+// Switches Timer1 on or off.
+void Settimer1(bool on);

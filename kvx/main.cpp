@@ -1,0 +1,39 @@
+// Kvx's entry: one instance per user session, then the main window and its message loop.
+#include "form1.h"
+#include "form3.h"
+#include "instance.h"
+#include "listfiles.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+{
+    // Checked before anything is loaded, so a second start touches no list or count.
+    Instancelock lock;
+    if (!lock.First()) {
+        Wakefirst();
+        return 0;
+    }
+    // The folder picker of the options dialog needs COM on this thread.
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    listfolder = Programfolder();
+
+    HWND form1 = Createform1(instance);
+    if (!form1) return 1;
+    MSG message;
+    int result = 0;
+    while ((result = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+        // Tab, arrow and mnemonic keys move between the main window's controls.
+        HWND shown = Form1();
+        if (shown && IsDialogMessageW(shown, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    Unloadform3();
+    if (SUCCEEDED(com)) CoUninitialize();
+    return result == 0 ? int(message.wParam) : 1;
+}
