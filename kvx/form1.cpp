@@ -5,6 +5,7 @@
 #include "handles.h"
 #include "keylist.h"
 #include "layout.h"
+#include "listedit.h"
 #include "listfiles.h"
 #include "options.h"
 #include "pickers.h"
@@ -12,6 +13,7 @@
 #include "selection.h"
 #include "settings.h"
 #include "text.h"
+#include "tooltips.h"
 #include "windowclass.h"
 
 #include <commctrl.h>
@@ -135,27 +137,30 @@ void Applyfonts(UINT dpi)
     state.labelfont = std::move(labelfont);
 }
 
-void Createtooltips(HWND window)
+void Addtooltips(HWND window)
 {
     // Owned by the main window, so it goes with it.
-    HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
-    for (const Tooltiprow& tip : tooltips) {
-        TOOLINFOW info{};
-        info.cbSize = TTTOOLINFOW_V2_SIZE;
-        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        info.hwnd = window;
-        info.uId = reinterpret_cast<UINT_PTR>(Control(tip.id));
-        info.lpszText = const_cast<wchar_t*>(tip.text);
-        SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-    }
+    HWND tips = Createtooltips(window);
+    for (const Tooltiprow& tip : tooltips) Addtooltip(tips, Control(tip.id), tip.text);
 }
 
 // The shown list, from its editing buffer List2. Nothing is stored for an event that does not exist.
 void Savelist()
 {
     Savedata(curapp, curevent, Listrows(Control(List2)));
+}
+
+// The editing buttons act only on a shown event; "追加" also waits while the list is full, so
+// the user sees why nothing more can be added.
+void Updateeditbuttons()
+{
+    bool shown = Validevent(curapp, curevent);
+    HWND add = Control(Command5);
+    bool canadd = shown && Listhasroom(Control(List2));
+    if (!canadd && GetFocus() == add) SetFocus(Control(List2));
+    EnableWindow(add, canadd);
+    EnableWindow(Control(Command6), shown);
+    EnableWindow(Control(Command7), shown);
 }
 
 void Showcurrentline()
@@ -172,6 +177,7 @@ void OnCombo1click()
     curevent = 0;
     Showevents(Control(List1), curapp);
     Showsounds(Control(List2), curapp, curevent);
+    Updateeditbuttons();
     Showcurrentline();
 }
 
@@ -184,6 +190,7 @@ void OnList1click()
     curevent = int16_t(row);
     Loaddata(curapp, curevent);
     Showsounds(Control(List2), curapp, curevent);
+    Updateeditbuttons();
     Showcurrentline();
 }
 
@@ -221,10 +228,37 @@ void OnCommand4click()
     Unloadform1();
 }
 
-// Adding, removing and making a sound current come with the list-editing commands.
-void OnCommand5click() {}
-void OnCommand6click() {}
-void OnCommand7click() {}
+void OnCommand5click()
+{
+    Addsound(state.window, Control(List2));
+    Updateeditbuttons();
+}
+
+void OnCommand6click()
+{
+    Removesound(Control(List2));
+    Updateeditbuttons();
+}
+
+void OnCommand7click()
+{
+    Makecurrent(Control(List2));
+    Showcurrentline();
+}
+
+// WAV files dragged from Explorer onto List2 are added as "追加" would add them.
+void Ondropfiles(HDROP drop)
+{
+    POINT at{};
+    DragQueryPoint(drop, &at);
+    RECT list{};
+    GetWindowRect(Control(List2), &list);
+    MapWindowPoints(nullptr, state.window, reinterpret_cast<POINT*>(&list), 2);
+    if (PtInRect(&list, at))
+        for (const std::wstring& path : Droppedsounds(drop)) Appendsound(Control(List2), path);
+    DragFinish(drop);
+    Updateeditbuttons();
+}
 
 void OnCommand8click()
 {
@@ -296,7 +330,8 @@ void Oncreate(HWND window)
     Createcontrols(window, layout, dpi, nullptr);
     Applyfonts(dpi);
     Fitlabels();
-    Createtooltips(window);
+    Addtooltips(window);
+    DragAcceptFiles(window, TRUE);
 }
 
 void Ondestroy()
@@ -350,6 +385,7 @@ LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     case WM_TIMER:
         if (wparam == Timer1) Timertick();
         return 0;
+    case WM_DROPFILES: Ondropfiles(reinterpret_cast<HDROP>(wparam)); return 0;
     case WM_CTLCOLORSTATIC: return Oncolorstatic(window, reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
     case WM_ACTIVATE: Onactivate(wparam); return 0;
     case WM_SETFOCUS: Onsetfocus(); return 0;

@@ -4,20 +4,10 @@
 #include "pickers.h"
 #include "registry.h"
 #include "schemetable.h"
+#include "selection.h"
 #include "settings.h"
 
-
 namespace {
-std::wstring Rowtext(HWND list, LRESULT row)
-{
-    LRESULT length = SendMessageW(list, LB_GETTEXTLEN, WPARAM(row), 0);
-    if (length == LB_ERR) return {};
-    std::wstring text(size_t(length) + 1, L'\0');
-    LRESULT got = SendMessageW(list, LB_GETTEXT, WPARAM(row), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(got == LB_ERR ? 0 : size_t(got));
-    return text;
-}
-
 bool Endswithwav(const std::wstring& path)
 {
     return path.size() > 4 && CompareStringOrdinal(path.c_str() + path.size() - 4, 4, L".wav", 4, TRUE) == CSTR_EQUAL;
@@ -59,7 +49,7 @@ bool Makecurrent(HWND list2)
 {
     LRESULT row = SendMessageW(list2, LB_GETCURSEL, 0, 0);
     if (row == LB_ERR || !Validevent(curapp, curevent)) return false;
-    Setregstr(HKEY_CURRENT_USER, Currentkey(curapp, curevent), L"", Rowtext(list2, row));
+    Setregstr(HKEY_CURRENT_USER, Currentkey(curapp, curevent), L"", Listrow(list2, int(row)));
     return true;
 }
 
@@ -73,12 +63,4 @@ std::vector<std::wstring> Droppedsounds(HDROP drop)
         if (Endswithwav(path)) sounds.push_back(path);
     }
     return sounds;
-}
-
-std::vector<std::wstring> Listrows(HWND list2)
-{
-    std::vector<std::wstring> rows;
-    LRESULT count = SendMessageW(list2, LB_GETCOUNT, 0, 0);
-    for (LRESULT row = 0; row < count; ++row) rows.push_back(Rowtext(list2, row));
-    return rows;
 }

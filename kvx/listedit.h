@@ -22,5 +22,3 @@ void Removesound(HWND list2);
 bool Makecurrent(HWND list2);
 // Files dropped from Explorer: the .wav files among them, in the order given.
 std::vector<std::wstring> Droppedsounds(HDROP drop);
-// All rows of the list, in order.
-std::vector<std::wstring> Listrows(HWND list2);

@@ -1,5 +1,6 @@
 // Kvx's entry: one instance per user session, then the main window and its message loop.
 #include "form1.h"
+#include "form2.h"
 #include "form3.h"
 #include "instance.h"
 #include "listfiles.h"
@@ -27,7 +28,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     MSG message;
     int result = 0;
     while ((result = GetMessageW(&message, nullptr, 0, 0)) > 0) {
-        // Tab, arrow and mnemonic keys move between the main window's controls.
+        // Tab, arrow and mnemonic keys move between the controls of the options dialog and of
+        // the main window.
+        HWND options = Form2window();
+        if (options && IsDialogMessageW(options, &message)) continue;
         HWND shown = Form1();
         if (shown && IsDialogMessageW(shown, &message)) continue;
         TranslateMessage(&message);

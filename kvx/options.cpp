@@ -1,4 +1,9 @@
 #include "options.h"
 
-// The options dialog (Form2) is not part of the program yet: both triggers already call here.
-void Openoptions() {}
+#include "form1.h"
+#include "form2.h"
+
+void Openoptions()
+{
+    Showform2(Form1(), Settimer1);
+}

@@ -113,6 +113,8 @@ TEST_F(Layout, ControlsSitWhereTheTableSaysAt96And144Dpi)
 
 TEST_F(Layout, TabOrderRunsThroughTheControlsWithCommand8AfterCombo1)
 {
+    // An event is shown, so the editing buttons are enabled and take part.
+    Puttree(folder);
     Start();
     Showform1();
     std::vector<int> order;

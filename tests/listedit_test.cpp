@@ -3,6 +3,7 @@
 #include "pickers.h"
 #include "registry.h"
 #include "scratch.h"
+#include "selection.h"
 #include "schemetable.h"
 #include "settings.h"
 

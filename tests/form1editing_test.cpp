@@ -1,0 +1,188 @@
+// The list-editing buttons, the drop of files and the options dialog, through the main window.
+#include "kvxwindows.h"
+
+#include "form1.h"
+#include "form2.h"
+#include "form3.h"
+#include "pickers.h"
+#include "registry.h"
+#include "settings.h"
+
+#include <shlobj.h>
+
+#include <cstring>
+#include <optional>
+
+namespace {
+
+using namespace form1;
+using Rowlist = std::vector<std::wstring>;
+
+const std::wstring defaultcurrent = L"AppEvents\\Schemes\\Apps\\.Default\\.Default\\.Current";
+
+// A drop from Explorer at a point of the main window's client area.
+HDROP Makedrop(const Rowlist& paths, POINT at)
+{
+    std::wstring list;
+    for (const std::wstring& path : paths) list += path + L'\0';
+    list += L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->pt = at;
+    header->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+class Editing : public Kvxwindows {
+protected:
+    void SetUp() override
+    {
+        Kvxwindows::SetUp();
+        Puttree(folder);
+        openfilehook = [this](const Openfilerequest& r) {
+            asked = r;
+            return answer;
+        };
+        Start();
+    }
+    void TearDown() override
+    {
+        openfilehook = nullptr;
+        Kvxwindows::TearDown();
+    }
+    void Selectsound(int row) { SendMessageW(Item(List2), LB_SETCURSEL, WPARAM(row), 0); }
+    POINT Middleof(int id)
+    {
+        RECT r{};
+        GetWindowRect(Item(id), &r);
+        POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ScreenToClient(Form1(), &at);
+        return at;
+    }
+    void Drop(const Rowlist& paths, POINT at)
+    {
+        SendMessageW(Form1(), WM_DROPFILES, reinterpret_cast<WPARAM>(Makedrop(paths, at)), 0);
+    }
+    bool Enabled(int id) { return IsWindowEnabled(Item(id)) != FALSE; }
+
+    std::wstring answer;
+    std::optional<Openfilerequest> asked;
+};
+
+TEST_F(Editing, AddRemoveAndChangeActOnTheShownEvent)
+{
+    ASSERT_EQ(Rows(List2), (Rowlist{L"a.wav", L"b.wav"}));
+    answer = L"C:\\サウンド\\新.wav";
+    Click(Command5);
+    ASSERT_TRUE(asked.has_value());
+    EXPECT_EQ(asked->owner, Form1());
+    EXPECT_EQ(asked->initialdir, folder.path());
+    EXPECT_EQ(Rows(List2), (Rowlist{L"a.wav", L"b.wav", L"C:\\サウンド\\新.wav"}));
+
+    // "変更" of the row not saved yet: the registry and the frame change, the list file does not.
+    Selectsound(2);
+    Click(Command7);
+    EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, defaultcurrent, L""), L"C:\\サウンド\\新.wav");
+    EXPECT_EQ(Text(regbox2), L"C:\\サウンド\\新.wav");
+    EXPECT_EQ(Readbytes(folder.File(L".Default-0.dat")), "a.wav\r\nb.wav\r\n");
+
+    Selectsound(0);
+    Click(Command6);
+    EXPECT_EQ(Rows(List2), (Rowlist{L"b.wav", L"C:\\サウンド\\新.wav"}));
+    Click(Command6);  // no row selected now
+    EXPECT_EQ(Rows(List2).size(), 2u);
+
+    // Without a selection "変更" writes nothing but shows the stored value again.
+    Setregstr(HKEY_CURRENT_USER, defaultcurrent, L"", L"elsewhere.wav");
+    Click(Command7);
+    EXPECT_EQ(Text(regbox2), L"elsewhere.wav");
+}
+
+TEST_F(Editing, TheListIsSavedWithTheAddedRowsAtTheNextSwitch)
+{
+    answer = L"C:\\x.wav";
+    Click(Command5);
+    Click(Command5);  // the same file twice gives two rows
+    Pickevent(1);
+    EXPECT_EQ(Readbytes(folder.File(L".Default-0.dat")), "a.wav\r\nb.wav\r\nC:\\x.wav\r\nC:\\x.wav\r\n");
+    EXPECT_EQ(Count(L"listcount.Default-0"), L"4");
+}
+
+TEST_F(Editing, StartFolderIsTheDefaultFolderOnceSet)
+{
+    defdir = L"D:\\音";
+    Click(Command5);
+    ASSERT_TRUE(asked.has_value());
+    EXPECT_EQ(asked->initialdir, L"D:\\音");
+    EXPECT_EQ(asked->title, L"サウンドファイルの追加");
+    EXPECT_EQ(Rows(List2).size(), 2u) << "cancelled: nothing added";
+}
+
+TEST_F(Editing, AddWaitsWhileTheListIsFull)
+{
+    answer = L"C:\\full.wav";
+    for (int k = 2; k < 101; ++k) Click(Command5);
+    EXPECT_EQ(Rows(List2).size(), 101u);
+    EXPECT_FALSE(Enabled(Command5));
+    Drop({L"C:\\more.wav"}, Middleof(List2));
+    EXPECT_EQ(Rows(List2).size(), 101u);
+    Selectsound(0);
+    Click(Command6);
+    EXPECT_TRUE(Enabled(Command5));
+    // Another event with room enables it as well.
+    Click(Command5);
+    EXPECT_FALSE(Enabled(Command5));
+    Pickevent(1);
+    EXPECT_TRUE(Enabled(Command5));
+}
+
+TEST_F(Editing, DroppedWavFilesAreAppendedOnlyOntoList2)
+{
+    Drop({L"C:\\d1.wav", L"C:\\notes.txt", L"D:\\音\\D2.WAV"}, Middleof(List2));
+    EXPECT_EQ(Rows(List2), (Rowlist{L"a.wav", L"b.wav", L"C:\\d1.wav", L"D:\\音\\D2.WAV"}));
+    Drop({L"C:\\elsewhere.wav"}, Middleof(List1));
+    EXPECT_EQ(Rows(List2).size(), 4u);
+}
+
+TEST_F(Editing, NothingChangesWhileNoEventIsShown)
+{
+    Pickapp(1);  // "空", an application without events
+    for (int id : {Command5, Command6, Command7}) EXPECT_FALSE(Enabled(id)) << id;
+    answer = L"C:\\x.wav";
+    Click(Command5);
+    Click(Command7);
+    Drop({L"C:\\y.wav"}, Middleof(List2));
+    EXPECT_TRUE(Rows(List2).empty());
+    EXPECT_FALSE(asked.has_value());
+    EXPECT_FALSE(Keyexists(L"AppEvents\\Schemes\\Apps\\Empty\\.Current"));
+    Pickapp(0);
+    for (int id : {Command5, Command6, Command7}) EXPECT_TRUE(Enabled(id)) << id;
+}
+
+TEST_F(Editing, OptionsOpenFromTheButtonAndTheMenuAndSwitchTheTimer)
+{
+    cinterval = 1;
+    Click(Command1);
+    HWND dialog = Form2window();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), Form1());
+    SetDlgItemTextW(dialog, form2text2, L"0");
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(form2command1, BN_CLICKED), 0);
+    EXPECT_EQ(Form2window(), nullptr);
+    EXPECT_FALSE(Stoptimer1()) << "0 switches Timer1 off";
+
+    popupmenuhook = [](HMENU, POINT) { return UINT(form3::moption); };
+    SendMessageW(Form3(), traycallback, 0, WM_RBUTTONUP);
+    dialog = Form2window();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(GetDlgItemInt(dialog, form2text2, nullptr, TRUE), 0u);
+    SetDlgItemTextW(dialog, form2text2, L"3");
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(form2command1, BN_CLICKED), 0);
+    EXPECT_TRUE(Stoptimer1()) << "3 switches it on again";
+    EXPECT_EQ(Getsetting(L"cinterval", L""), L"3");
+}
+
+}
