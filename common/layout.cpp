@@ -1,13 +1,35 @@
 #include "layout.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 constexpr int twipsperinch = 1440;
 
 const Controlspec* Findspec(std::span<const Controlspec> table, int id)
 {
-    for (const Controlspec& spec : table)
-        if (spec.id == id) return &spec;
+    for (const Controlspec& row : table)
+        if (row.id == id) return &row;
     return nullptr;
+}
+
+void Deletedc(HDC dc)
+{
+    DeleteDC(dc);
+}
+using Memorydc = Owned<HDC, Deletedc>;
+
+// Sizes a label to its text in font.
+void Fittext(HWND control, HFONT font)
+{
+    wchar_t text[64] = {};
+    int length = GetWindowTextW(control, text, int(std::size(text)));
+    Memorydc dc(CreateCompatibleDC(nullptr));
+    HGDIOBJ previous = SelectObject(dc.get(), font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc.get(), text, length, &size);
+    SelectObject(dc.get(), previous);
+    SetWindowPos(control, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 UINT Systemdpi()
@@ -42,10 +64,10 @@ UINT Windowdpi(HWND window)
     return dpi ? dpi : Systemdpi();
 }
 
-Twipsrect Windowplace(std::span<const Controlspec> table, const Controlspec& spec)
+Twipsrect Windowplace(std::span<const Controlspec> table, const Controlspec& row)
 {
-    Twipsrect place = spec.place;
-    for (const Controlspec* outer = Findspec(table, spec.container); outer; outer = Findspec(table, outer->container)) {
+    Twipsrect place = row.place;
+    for (const Controlspec* outer = Findspec(table, row.container); outer; outer = Findspec(table, outer->container)) {
         place.left += outer->place.left;
         place.top += outer->place.top;
     }
@@ -55,20 +77,20 @@ Twipsrect Windowplace(std::span<const Controlspec> table, const Controlspec& spe
 void Createcontrols(HWND parent, std::span<const Controlspec> table, UINT dpi, HFONT font)
 {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-    for (const Controlspec& spec : table) {
-        RECT r = Topixels(Windowplace(table, spec), dpi);
-        HWND control = CreateWindowExW(0, spec.classname, spec.text, WS_CHILD | WS_VISIBLE | spec.style, r.left, r.top,
+    for (const Controlspec& row : table) {
+        RECT r = Topixels(Windowplace(table, row), dpi);
+        HWND control = CreateWindowExW(0, row.classname, row.text, WS_CHILD | WS_VISIBLE | row.style, r.left, r.top,
                                        r.right - r.left, r.bottom - r.top, parent,
-                                       reinterpret_cast<HMENU>(INT_PTR(spec.id)), instance, nullptr);
+                                       reinterpret_cast<HMENU>(INT_PTR(row.id)), instance, nullptr);
         if (control && font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
 }
 
 void Placecontrols(HWND parent, std::span<const Controlspec> table, UINT dpi)
 {
-    for (const Controlspec& spec : table) {
-        RECT r = Topixels(Windowplace(table, spec), dpi);
-        if (HWND control = GetDlgItem(parent, spec.id))
+    for (const Controlspec& row : table) {
+        RECT r = Topixels(Windowplace(table, row), dpi);
+        if (HWND control = GetDlgItem(parent, row.id))
             SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -98,4 +120,17 @@ HFONT Createpointfont(const wchar_t* face, int points, bool bold, UINT dpi)
     return CreateFontW(-MulDiv(points, int(dpi), 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                        SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+void Applyfonts(HWND parent, std::span<const Controlspec> table, std::span<const int> headings, UINT dpi,
+                Windowfonts& fonts)
+{
+    Windowfonts next{Fonthandle(Createuifont(dpi)), Fonthandle(Createpointfont(L"ＭＳ Ｐゴシック", 9, true, dpi))};
+    for (const Controlspec& row : table) {
+        HWND control = GetDlgItem(parent, row.id);
+        bool heading = std::find(headings.begin(), headings.end(), row.id) != headings.end();
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(heading ? next.heading.get() : next.ui.get()), TRUE);
+        if (heading) Fittext(control, next.heading.get());
+    }
+    fonts = std::move(next);
 }

@@ -2,6 +2,8 @@
 // and nowhere else.
 #pragma once
 
+#include "handles.h"
+
 #include <windows.h>
 
 #include <cstddef>
@@ -26,7 +28,7 @@ RECT Topixels(const Twipsrect& place, UINT dpi);
 // The DPI the window is drawn at (per monitor where the system supports it).
 UINT Windowdpi(HWND window);
 // Position of a control relative to the window's client area, in twips (frames add their own).
-Twipsrect Windowplace(std::span<const Controlspec> table, const Controlspec& spec);
+Twipsrect Windowplace(std::span<const Controlspec> table, const Controlspec& row);
 // Creates the table's controls as children of parent, at their places for dpi, with font.
 void Createcontrols(HWND parent, std::span<const Controlspec> table, UINT dpi, HFONT font);
 // Moves the table's controls to their places for dpi (after a DPI change).
@@ -37,3 +39,13 @@ void Sizeclient(HWND window, int width, int height, UINT dpi);
 HFONT Createuifont(UINT dpi);
 // A font by face name and point size at dpi; the caller owns it.
 HFONT Createpointfont(const wchar_t* face, int points, bool bold, UINT dpi);
+
+// A window's fonts: the system's message font, and the bold "ＭＳ Ｐゴシック" 9 pt of its headings.
+struct Windowfonts {
+    Fonthandle ui;
+    Fonthandle heading;
+};
+// Gives the table's controls their fonts for dpi; the controls listed in headings get the heading
+// font and take the size of their text. The old fonts go only once no control uses them.
+void Applyfonts(HWND parent, std::span<const Controlspec> table, std::span<const int> headings, UINT dpi,
+                Windowfonts& fonts);

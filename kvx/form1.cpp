@@ -45,7 +45,7 @@ const Controlspec layout[] = {
     {Command7, WC_BUTTONW, L"変更", buttonstyle, 0, {9240, 720, 855, 255}},
     {Combo1, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | WS_CLIPSIBLINGS | CBS_DROPDOWNLIST, Frame2,
      {120, 240, 9735, 300}},
-    // Label1 and Label2 are then sized to their text (Fitlabels).
+    // Label1 and Label2 are then sized to their text (Applyfonts).
     {Label1, WC_STATICW, L"イベント", labelstyle, 0, {120, 840, 660, 180}},
     {Label2, WC_STATICW, L"サウンド", labelstyle, 0, {5160, 840, 690, 180}},
     {regbox1, WC_STATICW, L"", labelstyle | SS_ENDELLIPSIS, Frame1, {120, 240, 4620, 180}},
@@ -72,14 +72,12 @@ struct Labelcolour {
     COLORREF colour;
 };
 const Labelcolour labelcolours[] = {{Label1, RGB(0, 128, 128)}, {Label2, RGB(255, 70, 131)}};
-constexpr wchar_t labelface[] = L"ＭＳ Ｐゴシック";
-constexpr int labelpoints = 9;
+constexpr int headings[] = {Label1, Label2};
 
 struct Form1state {
     HWND window = nullptr;
     HWND lastfocus = nullptr;
-    Fonthandle uifont;
-    Fonthandle labelfont;
+    Windowfonts fonts;
     UINT showmessage = 0;
 };
 Form1state state;
@@ -87,54 +85,6 @@ Form1state state;
 HWND Control(int id)
 {
     return GetDlgItem(state.window, id);
-}
-
-bool Islabel(int id)
-{
-    for (const Labelcolour& label : labelcolours)
-        if (label.id == id) return true;
-    return false;
-}
-
-class Clientdc {
-public:
-    explicit Clientdc(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~Clientdc() { ReleaseDC(window_, dc_); }
-    Clientdc(const Clientdc&) = delete;
-    Clientdc& operator=(const Clientdc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
-// Label1 and Label2 take the size of their text in their font, from their place in the table.
-void Fitlabels()
-{
-    for (const Labelcolour& label : labelcolours) {
-        HWND control = Control(label.id);
-        wchar_t text[64] = {};
-        int length = GetWindowTextW(control, text, 64);
-        Clientdc dc(control);
-        HGDIOBJ previous = SelectObject(dc.get(), state.labelfont.get());
-        SIZE size{};
-        GetTextExtentPoint32W(dc.get(), text, length, &size);
-        SelectObject(dc.get(), previous);
-        SetWindowPos(control, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-}
-
-// Fonts for dpi; the old ones are freed only after every control has let go of them.
-void Applyfonts(UINT dpi)
-{
-    Fonthandle uifont(Createuifont(dpi));
-    Fonthandle labelfont(Createpointfont(labelface, labelpoints, true, dpi));
-    for (const Controlspec& row : layout)
-        SendMessageW(Control(row.id), WM_SETFONT,
-                     reinterpret_cast<WPARAM>(Islabel(row.id) ? labelfont.get() : uifont.get()), TRUE);
-    state.uifont = std::move(uifont);
-    state.labelfont = std::move(labelfont);
 }
 
 void Addtooltips(HWND window)
@@ -328,8 +278,7 @@ void Oncreate(HWND window)
     state.window = window;
     UINT dpi = Windowdpi(window);
     Createcontrols(window, layout, dpi, nullptr);
-    Applyfonts(dpi);
-    Fitlabels();
+    Applyfonts(state.window, layout, headings, dpi, state.fonts);
     Addtooltips(window);
     DragAcceptFiles(window, TRUE);
 }
@@ -342,9 +291,8 @@ void Ondestroy()
 
 void Ondpichanged(UINT dpi, const RECT& suggested)
 {
-    Applyfonts(dpi);
     Placecontrols(state.window, layout, dpi);
-    Fitlabels();
+    Applyfonts(state.window, layout, headings, dpi, state.fonts);
     SetWindowPos(state.window, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     Sizeclient(state.window, clientwidth, clientheight, dpi);
 }

@@ -31,7 +31,7 @@ struct Form2state {
     HWND window = nullptr;
     HWND owner = nullptr;
     std::function<void(bool)> switchtimer;
-    Fonthandle font;
+    Windowfonts fonts;
 };
 Form2state form2;
 
@@ -90,8 +90,8 @@ void OnCreate(HWND window)
     form2.window = window;
     UINT dpi = Windowdpi(window);
     Sizeclient(window, clientwidth, clientheight, dpi);
-    form2.font.reset(Createuifont(dpi));
-    Createcontrols(window, layout, dpi, form2.font.get());
+    Createcontrols(window, layout, dpi, nullptr);
+    Applyfonts(window, layout, {}, dpi, form2.fonts);
     HWND tips = Createtooltips(window);
     Addtooltip(tips, Control(form2command2), L"参照");
     Addtooltip(tips, Control(form2text2), L"0なら変更しません");
@@ -101,10 +101,8 @@ void OnDpichanged(HWND window, UINT dpi, const RECT* suggested)
 {
     SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-    form2.font.reset(Createuifont(dpi));
     Placecontrols(window, layout, dpi);
-    for (const Controlspec& spec : layout)
-        SendMessageW(Control(spec.id), WM_SETFONT, reinterpret_cast<WPARAM>(form2.font.get()), TRUE);
+    Applyfonts(window, layout, {}, dpi, form2.fonts);
 }
 
 HBRUSH OnCtlcolorstatic(HDC dc, HWND control)
@@ -149,7 +147,7 @@ LRESULT CALLBACK Form2proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         return 0;
     case WM_DESTROY:
         form2.window = nullptr;
-        form2.font.reset();
+        form2.fonts = Windowfonts{};
         return 0;
     }
     return DefWindowProcW(window, message, wparam, lparam);

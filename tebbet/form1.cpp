@@ -22,8 +22,7 @@ constexpr DWORD formstyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // fixed s
 constexpr int clientwidth = 10200;  // twips
 constexpr int clientheight = 7785;
 
-constexpr wchar_t labelface[] = L"ＭＳ Ｐゴシック";
-constexpr int labelpoints = 9;
+constexpr int headings[] = {IDC_LABEL1, IDC_LABEL2};
 constexpr COLORREF label1colour = RGB(0, 128, 128);
 constexpr COLORREF label2colour = RGB(255, 70, 131);
 
@@ -64,9 +63,6 @@ constexpr Tooltip tooltips[] = {
     {IDC_COMMAND1, L"イベントを追加します"},
     {IDC_COMMAND2, L"イベントを削除します"},
 };
-
-void Deletedc(HDC dc) { DeleteDC(dc); }
-using Memorydc = Owned<HDC, Deletedc>;
 
 // --- Selection -------------------------------------------------------------------------------
 
@@ -138,34 +134,6 @@ BOOL CALLBACK Considerwindow(HWND window, LPARAM search)
 
 // --- Layout ----------------------------------------------------------------------------------
 
-void Autosize(HWND control, HFONT font)
-{
-    wchar_t text[64];
-    int length = GetWindowTextW(control, text, int(std::size(text)));
-    Memorydc dc(CreateCompatibleDC(nullptr));
-    HGDIOBJ previous = SelectObject(dc.get(), font);
-    SIZE size{};
-    GetTextExtentPoint32W(dc.get(), text, length, &size);
-    SelectObject(dc.get(), previous);
-    SetWindowPos(control, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// Fonts for dpi: the labels' own, the system's message font for the rest.
-void Applyfonts(UINT dpi)
-{
-    Fonthandle uifont(Createuifont(dpi));
-    Fonthandle labelfont(Createpointfont(labelface, labelpoints, true, dpi));
-    for (const Controlspec& spec : controls) {
-        bool islabel = spec.id == IDC_LABEL1 || spec.id == IDC_LABEL2;
-        HWND control = GetDlgItem(form1.window, spec.id);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(islabel ? labelfont.get() : uifont.get()), TRUE);
-        if (islabel) Autosize(control, labelfont.get());
-    }
-    // The controls no longer use the previous fonts, which go now.
-    form1.uifont = std::move(uifont);
-    form1.labelfont = std::move(labelfont);
-}
-
 void Addtooltips()
 {
     form1.tooltip = Createtooltips(form1.window);
@@ -198,7 +166,7 @@ bool OnCreate(HWND window)
     // what it holds. Tab order does not follow this stacking (see Nexttabstop).
     SetWindowPos(form1.command6, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(form1.frame1, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    Applyfonts(dpi);
+    Applyfonts(form1.window, controls, headings, dpi, form1.fonts);
     Addtooltips();
     Startup();
     return true;
@@ -237,7 +205,7 @@ void OnDpichanged(UINT dpi, const RECT& suggested)
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     Sizeclient(form1.window, clientwidth, clientheight, dpi);
     Placecontrols(form1.window, controls, dpi);
-    Applyfonts(dpi);
+    Applyfonts(form1.window, controls, headings, dpi, form1.fonts);
 }
 
 LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)

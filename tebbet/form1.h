@@ -3,6 +3,7 @@
 #pragma once
 
 #include "handles.h"
+#include "layout.h"
 
 #include <windows.h>
 
@@ -33,8 +34,7 @@ struct Form1 {
     HWND label1 = nullptr, list1 = nullptr, label2 = nullptr, list2 = nullptr;
     HWND command1 = nullptr, command2 = nullptr, command5 = nullptr;
     HWND tooltip = nullptr;
-    Fonthandle uifont;
-    Fonthandle labelfont;
+    Windowfonts fonts;
 };
 
 extern Form1 form1;

@@ -8,9 +8,6 @@
 #include "registry.h"
 #include "settings.h"
 
-#include <shlobj.h>
-
-#include <cstring>
 #include <optional>
 
 namespace {
@@ -20,21 +17,6 @@ using Rowlist = std::vector<std::wstring>;
 
 const std::wstring defaultcurrent = L"AppEvents\\Schemes\\Apps\\.Default\\.Default\\.Current";
 
-// A drop from Explorer at a point of the main window's client area.
-HDROP Makedrop(const Rowlist& paths, POINT at)
-{
-    std::wstring list;
-    for (const std::wstring& path : paths) list += path + L'\0';
-    list += L'\0';
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->pt = at;
-    header->fWide = TRUE;
-    std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
 
 class Editing : public Kvxwindows {
 protected:

@@ -9,29 +9,12 @@
 
 #include <gtest/gtest.h>
 
-#include <shlobj.h>
-
-#include <cstring>
 #include <optional>
 
 namespace {
 
 const std::wstring root = L"AppEvents\\Schemes\\Apps\\";
 
-// A drop from Explorer as the shell hands it over: DROPFILES and a double-NUL list of paths.
-HDROP Makedrop(const std::vector<std::wstring>& paths)
-{
-    std::wstring list;
-    for (const std::wstring& path : paths) list += path + L'\0';
-    list += L'\0';
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
 
 class Listedit : public ::testing::Test {
 protected:

@@ -2,6 +2,10 @@
 
 #include "text.h"
 
+#include <shlobj.h>
+
+#include <cstring>
+
 #include <atomic>
 
 namespace {
@@ -141,4 +145,19 @@ std::vector<std::wstring> Filesin(const std::wstring& folder)
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return names;
+}
+
+HDROP Makedrop(const std::vector<std::wstring>& paths, POINT at)
+{
+    std::wstring list;
+    for (const std::wstring& path : paths) list += path + L'\0';
+    list += L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->pt = at;
+    header->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
 }

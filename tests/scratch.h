@@ -5,6 +5,7 @@
 #include "handles.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -47,3 +48,6 @@ std::string Readbytes(const std::wstring& path);
 void Writebytes(const std::wstring& path, const std::string& bytes);
 bool Fileexists(const std::wstring& path);
 std::vector<std::wstring> Filesin(const std::wstring& folder);
+
+// A drop of files from Explorer as the shell hands it over, at a point of the target's client area.
+HDROP Makedrop(const std::vector<std::wstring>& paths, POINT at = {});
