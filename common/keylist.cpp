@@ -8,8 +8,9 @@ std::vector<Keylist> apps;
 Keylist eventlabels;
 
 namespace {
-// Indexes are 16-bit: a key with more subkeys than that is listed up to the limit.
-constexpr int32_t maxindex = INT16_MAX - 1;
+// Indexes are 16-bit: a key with more subkeys than that is listed up to the limit, which leaves
+// room for loops that run to the count inclusive and for one more event added by the editor.
+constexpr int32_t maxindex = INT16_MAX - 2;
 
 void Placeslot(int16_t slot, Keylist list)
 {

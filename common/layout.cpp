@@ -99,8 +99,16 @@ void Placecontrols(HWND parent, std::span<const Controlspec> table, UINT dpi)
 void Sizeclient(HWND window, int width, int height, UINT dpi)
 {
     RECT r{0, 0, Twipstopx(width, dpi), Twipstopx(height, dpi)};
-    AdjustWindowRectEx(&r, DWORD(GetWindowLongPtrW(window, GWL_STYLE)), GetMenu(window) != nullptr,
-                       DWORD(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+    DWORD style = DWORD(GetWindowLongPtrW(window, GWL_STYLE));
+    DWORD exstyle = DWORD(GetWindowLongPtrW(window, GWL_EXSTYLE));
+    BOOL menu = GetMenu(window) != nullptr;
+    // The frame and caption of a window drawn at its monitor's DPI grow with it; AdjustWindowRectEx
+    // knows only the system's, which is right for a window that is not drawn per monitor.
+    using Adjustfordpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjust = reinterpret_cast<Adjustfordpi>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    if (!adjust || Windowdpi(window) != dpi || !adjust(&r, style, menu, exstyle, dpi))
+        AdjustWindowRectEx(&r, style, menu, exstyle);
     SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -12,6 +12,11 @@ std::string Toansi(const std::wstring& text)
     return out;
 }
 
+bool Fitsansi(const std::wstring& text)
+{
+    return Fromansi(Toansi(text)) == text;
+}
+
 std::wstring Fromansi(const std::string& bytes)
 {
     if (bytes.empty()) return {};

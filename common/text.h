@@ -7,3 +7,5 @@
 
 std::string Toansi(const std::wstring& text);
 std::wstring Fromansi(const std::string& bytes);
+// Whether text survives the trip to the ANSI code page and back unchanged.
+bool Fitsansi(const std::wstring& text);

@@ -94,10 +94,22 @@ void Addtooltips(HWND window)
     for (const Tooltiprow& tip : tooltips) Addtooltip(tips, Control(tip.id), tip.text);
 }
 
-// The shown list, from its editing buffer List2. Nothing is stored for an event that does not exist.
-void Savelist()
+// The shown list, from its editing buffer List2. Nothing is stored for an event that does not
+// exist. False when the list could not be stored.
+bool Savelist()
 {
-    Savedata(curapp, curevent, Listrows(Control(List2)));
+    return !Validevent(curapp, curevent) || Savedata(curapp, curevent, Listrows(Control(List2)));
+}
+
+// Before the shown event changes: when its list cannot be stored (a folder that cannot be written,
+// a list file another program holds), the user is told and the event stays shown, so the edits
+// in List2 are not lost.
+bool Savebeforeswitch()
+{
+    if (Savelist()) return true;
+    Showmessage(state.window, L"サウンドリストを保存できませんでした。\r\nプログラムのフォルダーに書き込めるか確かめてください。",
+                form1caption, MB_OK | MB_ICONWARNING);
+    return false;
 }
 
 // The editing buttons act only on a shown event; "追加" also waits while the list is full, so
@@ -106,7 +118,7 @@ void Updateeditbuttons()
 {
     bool shown = Validevent(curapp, curevent);
     HWND add = Control(Command5);
-    bool canadd = shown && Listhasroom(Control(List2));
+    bool canadd = Canadd(Control(List2));
     if (!canadd && GetFocus() == add) SetFocus(Control(List2));
     EnableWindow(add, canadd);
     EnableWindow(Control(Command6), shown);
@@ -121,7 +133,10 @@ void Showcurrentline()
 // Shows another application, at its event 0, from the table: its list files are not read again.
 void OnCombo1click()
 {
-    if (curapp != 0) Savelist();
+    if (curapp != 0 && !Savebeforeswitch()) {
+        SendMessageW(Control(Combo1), CB_SETCURSEL, WPARAM(curapp - 1), 0);
+        return;
+    }
     SendMessageW(Control(List1), LB_RESETCONTENT, 0, 0);
     curapp = int16_t(SendMessageW(Control(Combo1), CB_GETCURSEL, 0, 0) + 1);
     curevent = 0;
@@ -136,7 +151,10 @@ void OnList1click()
 {
     LRESULT row = SendMessageW(Control(List1), LB_GETCURSEL, 0, 0);
     if (row == LB_ERR) return;
-    Savelist();
+    if (!Savebeforeswitch()) {
+        SendMessageW(Control(List1), LB_SETCURSEL, WPARAM(curevent), 0);
+        return;
+    }
     curevent = int16_t(row);
     Loaddata(curapp, curevent);
     Showsounds(Control(List2), curapp, curevent);

@@ -99,8 +99,8 @@ void OnCreate(HWND window)
 
 void OnDpichanged(HWND window, UINT dpi, const RECT* suggested)
 {
-    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Sizeclient(window, clientwidth, clientheight, dpi);
     Placecontrols(window, layout, dpi);
     Applyfonts(window, layout, {}, dpi, form2.fonts);
 }
@@ -147,8 +147,11 @@ LRESULT CALLBACK Form2proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         return 0;
     case WM_DESTROY:
         form2.window = nullptr;
-        form2.fonts = Windowfonts{};
         return 0;
+    case WM_NCDESTROY:
+        // The controls are gone now, and with them the last users of the fonts.
+        form2.fonts = Windowfonts{};
+        break;
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }

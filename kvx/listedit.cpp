@@ -6,6 +6,7 @@
 #include "schemetable.h"
 #include "selection.h"
 #include "settings.h"
+#include "text.h"
 
 namespace {
 bool Endswithwav(const std::wstring& path)
@@ -24,16 +25,21 @@ bool Listhasroom(HWND list2)
     return SendMessageW(list2, LB_GETCOUNT, 0, 0) < Soundtable::capacity;
 }
 
+bool Canadd(HWND list2)
+{
+    return Validevent(curapp, curevent) && soundlists.Readable(curapp, curevent) && Listhasroom(list2);
+}
+
 bool Appendsound(HWND list2, const std::wstring& path)
 {
-    if (path.empty() || !Validevent(curapp, curevent) || !Listhasroom(list2)) return false;
+    if (path.empty() || !Canadd(list2)) return false;
     // LB_ADDSTRING on an unsorted list appends and leaves the selection alone.
     return SendMessageW(list2, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str())) >= 0;
 }
 
 void Addsound(HWND owner, HWND list2)
 {
-    if (!Validevent(curapp, curevent) || !Listhasroom(list2)) return;
+    if (!Canadd(list2)) return;
     std::wstring filter = std::wstring(L"Wavファイル") + L'\0' + L"*.wav";
     Appendsound(list2, Openfiledlg(owner, filter, Startfolder(), L"サウンドファイルの追加"));
 }
@@ -60,7 +66,9 @@ std::vector<std::wstring> Droppedsounds(HDROP drop)
     for (UINT i = 0; i < count; ++i) {
         std::wstring path(size_t(DragQueryFileW(drop, i, nullptr, 0)) + 1, L'\0');
         path.resize(DragQueryFileW(drop, i, path.data(), UINT(path.size())));
-        if (Endswithwav(path)) sounds.push_back(path);
+        // A list holds ANSI paths, as the file dialog gives them: a name the code page cannot
+        // spell would be stored as a different, broken path.
+        if (Endswithwav(path) && Fitsansi(path)) sounds.push_back(path);
     }
     return sounds;
 }

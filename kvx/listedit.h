@@ -11,7 +11,10 @@
 std::wstring Startfolder();
 // Whether another row fits into the list (a list holds 101 sounds).
 bool Listhasroom(HWND list2);
-// Appends path as the last row when an event is shown and the list has room; the selection
+// Whether a sound can be added now: an event is shown, its list file could be read and the list
+// has room.
+bool Canadd(HWND list2);
+// Appends path as the last row when a sound can be added (Canadd); the selection
 // stays as it was. Returns whether a row was added.
 bool Appendsound(HWND list2, const std::wstring& path);
 // "追加": the open-file dialog for one WAV file, appended to the list.

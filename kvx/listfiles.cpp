@@ -94,8 +94,10 @@ std::wstring Escapename(const std::wstring& name)
     std::wstring out;
     for (wchar_t c : name) {
         if (c < 0x20 || std::wcschr(forbidden, c)) {
-            wchar_t code[8];
-            std::swprintf(code, 8, L"%%%04X", unsigned(c));
+            // Every such character is ASCII: two hex digits keep the longest key name's file name
+            // within the system's limit.
+            wchar_t code[4];
+            std::swprintf(code, 4, L"%%%02X", unsigned(c));
             out += code;
         } else {
             out += c;
@@ -121,7 +123,9 @@ void Loaddata(int16_t app, int16_t event)
         created.reset();
         entries = Readlistfile(path);
     }
-    soundlists.Setreadable(app, event, entries.has_value());
+    // A file that exists but cannot be read holds a list nobody has seen: it must not be
+    // overwritten. One that cannot even be created holds nothing.
+    soundlists.Setreadable(app, event, entries.has_value() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES);
     std::vector<std::wstring> list = entries.value_or(std::vector<std::wstring>{});
     for (size_t k = 0; k < list.size(); ++k) soundlists.Set(app, event, int16_t(k), list[k]);
     Storecount(app, event, list.size());
@@ -130,8 +134,9 @@ void Loaddata(int16_t app, int16_t event)
 bool Savedata(int16_t app, int16_t event, const std::vector<std::wstring>& entries)
 {
     if (!Validevent(app, event)) return false;
-    // An existing file that could not be read is kept rather than emptied.
-    if (entries.empty() && !soundlists.Readable(app, event)) return false;
+    // A file that could not be read is never replaced: there is nothing to store while the list
+    // is left empty, and anything else would drop the entries it holds.
+    if (!soundlists.Readable(app, event)) return entries.empty();
     size_t n = std::min(entries.size(), size_t(Soundtable::capacity));
     std::vector<std::wstring> kept(entries.begin(), entries.begin() + std::ptrdiff_t(n));
     if (!Replacelistfile(Listfilename(app, event), kept)) return false;

@@ -229,7 +229,7 @@ LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         // The controls are gone now; their fonts can go too.
         form1 = Form1{};
         curapp = 0;
-        return 0;
+        break;
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }

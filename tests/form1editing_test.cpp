@@ -4,6 +4,7 @@
 #include "form1.h"
 #include "form2.h"
 #include "form3.h"
+#include "listfiles.h"
 #include "pickers.h"
 #include "registry.h"
 #include "settings.h"
@@ -139,9 +140,39 @@ TEST_F(Editing, NothingChangesWhileNoEventIsShown)
     Drop({L"C:\\y.wav"}, Middleof(List2));
     EXPECT_TRUE(Rows(List2).empty());
     EXPECT_FALSE(asked.has_value());
-    EXPECT_FALSE(Keyexists(L"AppEvents\\Schemes\\Apps\\Empty\\.Current"));
+    EXPECT_EQ(Enumregkeys(HKEY_CURRENT_USER, L"AppEvents\\Schemes\\Apps\\Empty"), -1);
+    EXPECT_FALSE(Fileexists(folder.File(L"Empty-0.dat")));
+    EXPECT_EQ(Count(L"listcountEmpty-0"), L"<none>");
     Pickapp(0);
     for (int id : {Command5, Command6, Command7}) EXPECT_TRUE(Enabled(id)) << id;
+}
+
+TEST_F(Editing, AListThatCannotBeSavedStaysShownWithItsEdits)
+{
+    answer = L"C:\\kept.wav";
+    Click(Command5);
+    std::wstring told;
+    messagehook = [&](HWND, const std::wstring& text, const std::wstring&, UINT) {
+        told = text;
+        return IDOK;
+    };
+    // The folder of the list files has gone away.
+    listfolder = folder.File(L"gone");
+    Pickevent(1);
+    EXPECT_NE(told, L"");
+    EXPECT_EQ(Rows(List2), (Rowlist{L"a.wav", L"b.wav", L"C:\\kept.wav"}));
+    EXPECT_EQ(SendMessageW(Item(List1), LB_GETCURSEL, 0, 0), 0) << "event 0 is still the one shown";
+    told.clear();
+    Pickapp(2);
+    EXPECT_NE(told, L"");
+    EXPECT_EQ(SendMessageW(Item(Combo1), CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(Rows(List2).size(), 3u);
+    // Once the folder is back, the switch saves the edits.
+    listfolder = folder.path();
+    told.clear();
+    Pickevent(1);
+    EXPECT_EQ(told, L"");
+    EXPECT_EQ(Readbytes(folder.File(L".Default-0.dat")), "a.wav\r\nb.wav\r\nC:\\kept.wav\r\n");
 }
 
 TEST_F(Editing, OptionsOpenFromTheButtonAndTheMenuAndSwitchTheTimer)

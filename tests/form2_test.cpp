@@ -246,8 +246,15 @@ TEST_F(Form2, LayoutScalesWithDpi)
         {form2text2, {8, 40, 41, 58}},      {form2label3, {41, 40, 130, 57}},  {form2check1, {8, 64, 129, 81}},
         {form2command1, {240, 64, 305, 81}},
     };
-    for (UINT dpi : {96u, 144u}) {
-        Placecontrols(Form2window(), Form2layout(), dpi);
+    for (UINT dpi : {144u, 96u}) {
+        // As Windows tells a window moved to a monitor of another DPI.
+        RECT suggested;
+        GetWindowRect(Form2window(), &suggested);
+        SendMessageW(Form2window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        RECT client;
+        GetClientRect(Form2window(), &client);
+        EXPECT_EQ(client.right, MulDiv(4680, int(dpi), 1440));
+        EXPECT_EQ(client.bottom, MulDiv(1335, int(dpi), 1440));
         for (const Case& c : cases) {
             RECT r;
             GetWindowRect(Control(c.id), &r);
@@ -258,11 +265,6 @@ TEST_F(Form2, LayoutScalesWithDpi)
                                               << r.top << "," << r.right << "," << r.bottom;
         }
     }
-    Sizeclient(Form2window(), 4680, 1335, 144);
-    RECT client;
-    GetClientRect(Form2window(), &client);
-    EXPECT_EQ(client.right, 468);
-    EXPECT_EQ(client.bottom, 134);  // 133.5 rounds up
 }
 
 }

@@ -146,7 +146,7 @@ TEST_F(Listedit, NothingChangesWhileNoEventIsShown)
 
 TEST_F(Listedit, DroppedFilesGiveTheirWavFilesInOrder)
 {
-    HDROP drop = Makedrop({L"C:\\a.wav", L"C:\\readme.txt", L"D:\\音\\B.WAV", L"C:\\folder", L"C:\\x.wav.bak",
+    HDROP drop = Makedrop({L"C:\\a.wav", L"C:\\readme.txt", L"C:\\한글.wav", L"D:\\音\\B.WAV", L"C:\\folder", L"C:\\x.wav.bak",
                            L"C:\\.wav"});
     EXPECT_EQ(Droppedsounds(drop), (std::vector<std::wstring>{L"C:\\a.wav", L"D:\\音\\B.WAV", L"C:\\.wav"}));
     GlobalFree(drop);

@@ -113,10 +113,10 @@ TEST_F(Listfiles, NamesAreKeptOrEscapedButNeverLeaveTheFolder)
         {L".Default", L".Default-3.dat"},
         {L"My App", L"My App-3.dat"},
         {L"..", L"..-3.dat"},
-        {L"a/b", L"a%002Fb-3.dat"},
-        {L"x:y*z?", L"x%003Ay%002Az%003F-3.dat"},
-        {L"<q>\"|", L"%003Cq%003E%0022%007C-3.dat"},
-        {L"tab\tname", L"tab%0009name-3.dat"},
+        {L"a/b", L"a%2Fb-3.dat"},
+        {L"x:y*z?", L"x%3Ay%2Az%3F-3.dat"},
+        {L"<q>\"|", L"%3Cq%3E%22%7C-3.dat"},
+        {L"tab\tname", L"tab%09name-3.dat"},
     };
     for (const Case& c : cases) EXPECT_EQ(Escapename(c.key) + L"-3.dat", c.file) << Toansi(c.key);
 
@@ -124,7 +124,7 @@ TEST_F(Listfiles, NamesAreKeptOrEscapedButNeverLeaveTheFolder)
     Tree({{L"..", 12}, {L"a/..", 1}});
     Loadalllists();
     EXPECT_TRUE(Fileexists(folder.File(L"..-11.dat")));
-    EXPECT_TRUE(Fileexists(folder.File(L"a%002F..-0.dat")));
+    EXPECT_TRUE(Fileexists(folder.File(L"a%2F..-0.dat")));
     EXPECT_EQ(Getsetting(L"listcount..-11", L""), L"0");
     EXPECT_EQ(Filesin(folder.path()).size(), 13u);
 }
@@ -161,19 +161,26 @@ TEST_F(Listfiles, FailedSaveKeepsTheListFileAndItsCount)
     EXPECT_EQ(Filesin(folder.path()).size(), 1u);  // no temporary file left behind
 }
 
-TEST_F(Listfiles, UnreadableFileIsNotEmptiedByASaveOfTheEmptyList)
+TEST_F(Listfiles, UnreadableFileIsNeverReplaced)
 {
     Tree({{L"App", 1}});
-    Writebytes(folder.File(L"App-0.dat"), "held.wav\r\n");
-    // Another program holds the file open without sharing.
-    Kernelhandle lock = Ownfile(CreateFileW(folder.File(L"App-0.dat").c_str(), GENERIC_READ, 0, nullptr,
-                                            OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(lock);
+    Writebytes(folder.File(L"App-0.dat"), "held1.wav\r\nheld2.wav\r\n");
+    {
+        // Another program holds the file open without sharing while Kvx loads it.
+        Kernelhandle lock = Ownfile(CreateFileW(folder.File(L"App-0.dat").c_str(), GENERIC_READ, 0, nullptr,
+                                                OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(lock);
+        Loaddata(1, 0);
+    }
+    EXPECT_EQ(Count(1, 0), L"0") << "the program holds no entries for it";
+    EXPECT_FALSE(soundlists.Readable(1, 0));
+    EXPECT_TRUE(Savedata(1, 0, {})) << "nothing to store";
+    EXPECT_FALSE(Savedata(1, 0, {L"new.wav"})) << "would drop the entries it holds";
+    EXPECT_EQ(Readbytes(folder.File(L"App-0.dat")), "held1.wav\r\nheld2.wav\r\n");
+    // Once it can be read again, it is an ordinary list.
     Loaddata(1, 0);
-    EXPECT_EQ(Count(1, 0), L"0");
-    EXPECT_FALSE(Savedata(1, 0, {}));
-    lock.reset();
-    EXPECT_EQ(Readbytes(folder.File(L"App-0.dat")), "held.wav\r\n");
+    EXPECT_EQ(Shown(1, 0), (std::vector<std::wstring>{L"held1.wav", L"held2.wav"}));
+    EXPECT_TRUE(Savedata(1, 0, {L"new.wav"}));
 }
 
 TEST_F(Listfiles, EventNumbersAboveNineCarryAllDigits)
@@ -182,6 +189,27 @@ TEST_F(Listfiles, EventNumbersAboveNineCarryAllDigits)
     ASSERT_TRUE(Savedata(1, 10, {L"ten.wav"}));
     EXPECT_EQ(Readbytes(folder.File(L"Sample-10.dat")), "ten.wav\r\n");
     EXPECT_EQ(Getsetting(L"listcountSample-10", L""), L"1");
+}
+
+TEST_F(Listfiles, MoreApplicationsThanIndexesHoldStopAtTheLimit)
+{
+    // One key more than a 16-bit index counts: the table keeps what its indexes can reach.
+    {
+        Regkey key;
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"AppEvents\\Schemes\\Apps", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        key.put(), nullptr);
+        for (int k = 0; k <= INT16_MAX; ++k) {
+            Regkey app;
+            RegCreateKeyExW(key.get(), (L"A" + std::to_wstring(k)).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            app.put(), nullptr);
+        }
+    }
+    std::vector<std::wstring> rows = Buildtable();
+    EXPECT_EQ(Appcount(), INT16_MAX - 1);
+    EXPECT_EQ(rows.size(), size_t(INT16_MAX - 1));
+    EXPECT_EQ(apps.size(), size_t(INT16_MAX));
+    Loadalllists();
+    EXPECT_TRUE(Filesin(folder.path()).empty()) << "applications without events have no lists";
 }
 
 TEST_F(Listfiles, LastApplicationWithMostEventsHasRoomForAll)
