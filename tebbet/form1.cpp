@@ -125,8 +125,14 @@ BOOL CALLBACK Considerwindow(HWND window, LPARAM search)
     // Editor windows, this one included, begin with "KVX" too but are not Kvx.
     if (title == formtitle) return TRUE;
     if (title == kvxtitle) {
-        found.exact = window;
-        return FALSE;
+        // Kvx's hidden notification-area window has the same title: a shown window is the one
+        // the user is looking at.
+        if (IsWindowVisible(window)) {
+            found.exact = window;
+            return FALSE;
+        }
+        if (!found.exact) found.exact = window;
+        return TRUE;
     }
     if (title.starts_with(kvxtitle) && !found.prefixed) found.prefixed = window;
     return TRUE;

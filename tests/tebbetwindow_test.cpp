@@ -155,6 +155,16 @@ TEST_F(Exit, KvxWindowIsTheExactTitleBeforeOneBeginningWithIt)
         for (HWND window : made) DestroyWindow(window);
         others.clear();
     }
+    // Of two windows titled "KVX" (Kvx's main window and its hidden notification-area window),
+    // the shown one, whichever lies on top.
+    for (bool shownbelow : {true, false}) {
+        HWND below = Topwindow(L"KVX", shownbelow);
+        HWND above = Topwindow(L"KVX", !shownbelow);
+        EXPECT_EQ(Findkvxwindow(), shownbelow ? below : above) << shownbelow;
+        DestroyWindow(below);
+        DestroyWindow(above);
+        others.clear();
+    }
 }
 
 TEST_F(Exit, NoNoticeWithoutKvxOrThroughTheCloseBox)
