@@ -130,6 +130,14 @@ void Showcurrentline()
     Showcurrent(Control(regbox1), Control(regbox2), curapp, curevent);
 }
 
+// The list, the editing buttons and the current-sound line of (curapp, curevent).
+void Showshownevent()
+{
+    Showsounds(Control(List2), curapp, curevent);
+    Updateeditbuttons();
+    Showcurrentline();
+}
+
 // Shows another application, at its event 0, from the table: its list files are not read again.
 void OnCombo1click()
 {
@@ -141,9 +149,7 @@ void OnCombo1click()
     curapp = int16_t(SendMessageW(Control(Combo1), CB_GETCURSEL, 0, 0) + 1);
     curevent = 0;
     Showevents(Control(List1), curapp);
-    Showsounds(Control(List2), curapp, curevent);
-    Updateeditbuttons();
-    Showcurrentline();
+    Showshownevent();
 }
 
 // Shows another event, its list read again from its file.
@@ -157,9 +163,7 @@ void OnList1click()
     }
     curevent = int16_t(row);
     Loaddata(curapp, curevent);
-    Showsounds(Control(List2), curapp, curevent);
-    Updateeditbuttons();
-    Showcurrentline();
+    Showshownevent();
 }
 
 void OnList2dblclick()
