@@ -69,10 +69,30 @@ std::wstring Eventtext(int16_t a, int16_t k)
     return events.names[size_t(k)];
 }
 
-void Showevents(HWND list, int16_t a)
+void Loadapps()
 {
-    SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    if (a < 1 || size_t(a) >= apps.size()) return;
-    for (int16_t k = 0; k <= apps[size_t(a)].last; ++k)
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Eventtext(a, k).c_str()));
+    Loadkeys(0, appsroot);
+    for (int16_t i = 1; i <= Appcount(); ++i) Loadkeys(i, apps[0].path + apps[0].names[size_t(i - 1)]);
+}
+
+void Loadtree()
+{
+    Loadkeys(-1, labelsroot);
+    Loadapps();
+}
+
+bool Validevent(int16_t app, int16_t event)
+{
+    return app >= 1 && app <= Appcount() && size_t(app) < apps.size() && event >= 0 &&
+           event <= apps[size_t(app)].last;
+}
+
+std::wstring Currentpath(const std::wstring& appname, const std::wstring& eventname)
+{
+    return std::wstring(appsroot) + L"\\" + appname + L"\\" + eventname + L"\\.Current";
+}
+
+std::wstring Currentkey(int16_t app, int16_t event)
+{
+    return Currentpath(apps[0].names[size_t(app - 1)], apps[size_t(app)].names[size_t(event)]);
 }

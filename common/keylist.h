@@ -2,8 +2,6 @@
 // application's events and the event labels.
 #pragma once
 
-#include <windows.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,5 +31,26 @@ int16_t Findlabel(const std::wstring& name);
 int16_t Appcount();
 // Display text of event k of application a: its label, or its key name when it has none.
 std::wstring Eventtext(int16_t a, int16_t k);
-// Fills a list box with the display texts of application a's events, row k = event k.
-void Showevents(HWND list, int16_t a);
+
+// The application list and each application's events; the labels stay as they are.
+void Loadapps();
+// The whole tree: the labels first, since reading each application's events looks its event
+// names up in them, then Loadapps.
+void Loadtree();
+
+// Whether (app, event) names an event of the table.
+bool Validevent(int16_t app, int16_t event);
+// Calls visit(app, event) for every event of every application, in table order.
+template <typename Visit>
+void Foreachevent(Visit&& visit)
+{
+    int16_t n = Appcount();
+    for (int16_t i = 1; i <= n && size_t(i) < apps.size(); ++i)
+        for (int16_t j = 0; j <= apps[size_t(i)].last; ++j) visit(i, j);
+}
+
+// AppEvents\Schemes\Apps\<appname>\<eventname>\.Current: the key whose default value is the
+// event's current sound.
+std::wstring Currentpath(const std::wstring& appname, const std::wstring& eventname);
+// Currentpath of event `event` of application `app` of the table.
+std::wstring Currentkey(int16_t app, int16_t event);

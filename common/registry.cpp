@@ -46,7 +46,8 @@ bool Setregstr(HKEY root, const std::wstring& keypath, const std::wstring& value
 int32_t Enumregkeys(HKEY root, const std::wstring& keypath)
 {
     Regkey key;
-    if (RegOpenKeyExA(root, Toansi(keypath).c_str(), 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
+    // Listing needs read access only: a key the user may read but not change still lists.
+    if (RegOpenKeyExA(root, Toansi(keypath).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
         return -1;
     for (int32_t i = 0;; ++i) {
         std::array<char, namebuffer> buffer;

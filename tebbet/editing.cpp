@@ -1,10 +1,7 @@
 #include "editing.h"
 
-#include "form1.h"
 #include "handles.h"
 #include "keylist.h"
-#include "pickers.h"
-#include "programfolder.h"
 #include "registry.h"
 #include "text.h"
 
@@ -15,7 +12,6 @@
 namespace {
 constexpr WORD titlebuffer = 261;
 constexpr DWORD keynamebuffer = 256;  // registry key names hold at most 255 characters
-constexpr UINT confirmflags = MB_OKCANCEL | MB_ICONEXCLAMATION;  // 49
 
 std::wstring Appkey(const std::wstring& name)
 {
@@ -43,19 +39,9 @@ bool Haskey(const std::wstring& keypath)
     return RegOpenKeyExA(HKEY_CURRENT_USER, Toansi(keypath).c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
-std::wstring Combotext(LRESULT row)
+bool Isapp(int16_t app)
 {
-    LRESULT length = SendMessageW(form1.combo1, CB_GETLBTEXTLEN, WPARAM(row), 0);
-    if (length < 0) return {};
-    std::wstring text(size_t(length) + 1, L'\0');
-    SendMessageW(form1.combo1, CB_GETLBTEXT, WPARAM(row), reinterpret_cast<LPARAM>(text.data()));
-    return Cutnull(text);
-}
-
-// Whether an application is selected; Combo1 may hold none.
-bool Haveapp()
-{
-    return curapp >= 1 && curapp <= Appcount() && size_t(curapp) < apps.size();
+    return app >= 1 && app <= Appcount() && size_t(app) < apps.size();
 }
 }
 
@@ -81,60 +67,48 @@ std::wstring Appkeyname(const std::wstring& title)
     return title.substr(0, title.find(L'.'));
 }
 
-void OnCommand1click()
+Outcome Addevent(int16_t app, int16_t label)
 {
-    LRESULT k = SendMessageW(form1.list2, LB_GETCURSEL, 0, 0);
-    if (!Haveapp() || k < 0 || k > eventlabels.last) return;
-    Keylist& events = apps[size_t(curapp)];
-    if (events.last >= INT16_MAX - 1) return;  // event indexes are 16-bit
-    // Nothing checks for the event already being there: the user may add it again.
-    const std::wstring& name = eventlabels.names[size_t(k)];
+    if (!Isapp(app) || label < 0 || label > eventlabels.last) return Outcome::nothing;
+    Keylist& events = apps[size_t(app)];
+    if (events.last >= INT16_MAX - 1) return Outcome::nothing;  // event indexes are 16-bit
+    const std::wstring& name = eventlabels.names[size_t(label)];
+    if (!Setregstr(HKEY_CURRENT_USER, Currentpath(apps[0].names[size_t(app - 1)], name), L"", L""))
+        return Outcome::failed;
     events.names.push_back(name);
     events.texts.push_back(name);
-    events.labelidx.push_back(int16_t(k));
+    events.labelidx.push_back(label);
     events.last = int16_t(events.names.size() - 1);
-    SendMessageW(form1.list1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Eventtext(curapp, events.last).c_str()));
-    Setregstr(HKEY_CURRENT_USER, Appkey(apps[0].names[size_t(curapp - 1)]) + L"\\" + name + L"\\.Current", L"", L"");
+    return Outcome::done;
 }
 
-void OnCommand2click()
+Outcome Removeevent(int16_t app, int16_t event)
 {
-    LRESULT j = SendMessageW(form1.list1, LB_GETCURSEL, 0, 0);
-    if (!Haveapp() || j < 0 || j > apps[size_t(curapp)].last) return;
-    Keylist& events = apps[size_t(curapp)];
-    std::wstring appkey = Appkey(apps[0].names[size_t(curapp - 1)]);
-    // A key already gone (the second line of an event added twice) counts as removed; a key
-    // the registry keeps leaves everything as it was.
-    if (!Delregkey(HKEY_CURRENT_USER, appkey, events.names[size_t(j)]) &&
-        Haskey(appkey + L"\\" + events.names[size_t(j)]))
-        return;
-    SendMessageW(form1.list1, LB_DELETESTRING, WPARAM(j), 0);
-    events.names.erase(events.names.begin() + j);
-    events.texts.erase(events.texts.begin() + j);
-    events.labelidx.erase(events.labelidx.begin() + j);
+    if (!Isapp(app) || event < 0 || event > apps[size_t(app)].last) return Outcome::nothing;
+    Keylist& events = apps[size_t(app)];
+    std::wstring appkey = Appkey(apps[0].names[size_t(app - 1)]);
+    if (!Delregkey(HKEY_CURRENT_USER, appkey, events.names[size_t(event)]) &&
+        Haskey(appkey + L"\\" + events.names[size_t(event)]))
+        return Outcome::failed;
+    events.names.erase(events.names.begin() + event);
+    events.texts.erase(events.texts.begin() + event);
+    events.labelidx.erase(events.labelidx.begin() + event);
     events.last = int16_t(events.names.size() - 1);
+    return Outcome::done;
 }
 
-void OnCommand3click()
+Outcome Addapplication(const std::wstring& path)
 {
-    std::wstring filter = std::wstring(L"ｱﾌﾟﾘｹｰｼｮﾝ") + L'\0' + L"*.exe;*.bat";
-    std::wstring path = Openfiledlg(form1.window, filter, Programfolder(), L"ｱﾌﾟﾘｹｰｼｮﾝの追加");
-    if (path.empty()) return;
+    if (path.empty()) return Outcome::nothing;
     std::wstring name = Appkeyname(Filetitle(path));
     // A file name beginning with "." gives no name; writing it would set the default value of
     // the applications key itself.
-    if (name.empty()) return;
-    Setregstr(HKEY_CURRENT_USER, Appkey(name), L"", name);
-    Reloadapps();
+    if (name.empty()) return Outcome::nothing;
+    return Setregstr(HKEY_CURRENT_USER, Appkey(name), L"", name) ? Outcome::done : Outcome::failed;
 }
 
-void OnCommand4click()
+Outcome Deleteapplication(int16_t app)
 {
-    LRESULT row = SendMessageW(form1.combo1, CB_GETCURSEL, 0, 0);
-    if (row < 0 || row >= Appcount()) return;
-    // Named by its display text, deleted by its key name.
-    std::wstring question = Combotext(row) + L"を削除します\r\nよろしいですか？";
-    if (Showmessage(form1.window, question, formtitle, confirmflags) != IDOK) return;
-    if (!Delregkey(HKEY_CURRENT_USER, appsroot, apps[0].names[size_t(row)])) return;
-    Reloadapps();
+    if (!Isapp(app)) return Outcome::nothing;
+    return Delregkey(HKEY_CURRENT_USER, appsroot, apps[0].names[size_t(app - 1)]) ? Outcome::done : Outcome::failed;
 }

@@ -1,9 +1,13 @@
 // The editor's four registry commands (add and delete an application, add and remove an event)
-// and the two helpers only the editor needs.
+// and the helpers only the editor needs. Each works on the table (apps, eventlabels) and the
+// registry alone: the registry is written first, and the table changes only when it was.
 #pragma once
+
+#include "outcome.h"
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 // Deletes the subkey name of parent under root with everything below it. False when parent
@@ -14,7 +18,14 @@ std::wstring Filetitle(const std::wstring& path);
 // Application key name for a file title: the title up to its first ".".
 std::wstring Appkeyname(const std::wstring& title);
 
-void OnCommand1click();  // ← add the event selected in List2 to the application
-void OnCommand2click();  // → remove the event selected in List1
-void OnCommand3click();  // 追加: add an application picked as a program file
-void OnCommand4click();  // 削除: delete the selected application after a confirmation
+// ←: gives application app the event of label k with an empty .Current, appended as its last
+// event. The same event may be added twice.
+Outcome Addevent(int16_t app, int16_t label);
+// →: removes event j of application app with everything below its key. A key already gone
+// (the second line of an event added twice) counts as removed.
+Outcome Removeevent(int16_t app, int16_t event);
+// 追加: the application of a program file, named as Appkeyname(Filetitle(path)) and with that
+// name as its text. Nothing for a path that gives no name. The table is read again by the caller.
+Outcome Addapplication(const std::wstring& path);
+// 削除: application app with all its events. The table is read again by the caller.
+Outcome Deleteapplication(int16_t app);

@@ -2,33 +2,29 @@
 
 #include "editing.h"
 #include "keylist.h"
-#include "layout.h"
+#include "listbox.h"
 #include "pickers.h"
-#include "tooltips.h"
-#include "resources.h"
+#include "programfolder.h"
+#include "window.h"
 
 #include <commctrl.h>
 
 #include <iterator>
-#include <utility>
 #include <string_view>
 
-Form1 form1;
 int16_t curapp = 0;
 
 namespace {
+using namespace form1;
+
 constexpr wchar_t classname[] = L"TebbetForm1";
 constexpr DWORD formstyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // fixed size, no min/max box
-constexpr int clientwidth = 10200;  // twips
-constexpr int clientheight = 7785;
-
-constexpr int headings[] = {IDC_LABEL1, IDC_LABEL2};
-constexpr COLORREF label1colour = RGB(0, 128, 128);
-constexpr COLORREF label2colour = RGB(255, 70, 131);
 
 constexpr wchar_t kvxtitle[] = L"KVX";
 constexpr wchar_t restartnotice[] = L"設定を変更した場合、KVX再起動後に有効になります。";
-constexpr UINT noticeflags = MB_OK | MB_ICONINFORMATION;  // 64
+constexpr UINT noticeflags = MB_OK | MB_ICONINFORMATION;         // 64
+constexpr UINT confirmflags = MB_OKCANCEL | MB_ICONEXCLAMATION;  // 49
+constexpr UINT warningflags = MB_OK | MB_ICONWARNING;
 
 constexpr DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
 // No LBS_SORT or CBS_SORT: a row's position is its index in the table.
@@ -36,80 +32,136 @@ constexpr DWORD listbox = WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS
 constexpr DWORD label = SS_LEFT | SS_NOPREFIX;
 
 // In tab-index order (List1 is 0, Command6 11), which is also the creation order.
-constexpr Controlspec controls[] = {
-    {IDC_LIST1, WC_LISTBOXW, L"", listbox, 0, {120, 960, 4695, 6360}},
-    {IDC_LIST2, WC_LISTBOXW, L"", listbox, 0, {5400, 960, 4695, 6360}},
-    {IDC_COMMAND1, WC_BUTTONW, L"←", button | WS_DISABLED, 0, {4920, 3480, 375, 375}},
-    {IDC_COMMAND2, WC_BUTTONW, L"→", button | WS_DISABLED, 0, {4920, 4080, 375, 375}},
-    {IDC_FRAME1, WC_BUTTONW, L"アプリケーション", BS_GROUPBOX, 0, {120, 0, 9975, 650}},
+const Controlspec controls[] = {
+    {List1, WC_LISTBOXW, L"", listbox, 0, {120, 960, 4695, 6360}},
+    {List2, WC_LISTBOXW, L"", listbox, 0, {5400, 960, 4695, 6360}},
+    {Command1, WC_BUTTONW, L"←", button | WS_DISABLED, 0, {4920, 3480, 375, 375}},
+    {Command2, WC_BUTTONW, L"→", button | WS_DISABLED, 0, {4920, 4080, 375, 375}},
+    {Frame1, WC_BUTTONW, L"アプリケーション", BS_GROUPBOX, 0, {120, 0, 9975, 650}},
     // Clipped so that it never paints over "...", which lies on its arrow.
-    {IDC_COMBO1, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | WS_CLIPSIBLINGS | CBS_DROPDOWNLIST, IDC_FRAME1,
+    {Combo1, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | WS_CLIPSIBLINGS | CBS_DROPDOWNLIST, Frame1,
      {120, 240, 7695, 300}},
-    {IDC_COMMAND3, WC_BUTTONW, L"追加", button, IDC_FRAME1, {8040, 240, 855, 255}},
-    {IDC_COMMAND4, WC_BUTTONW, L"削除", button, IDC_FRAME1, {9000, 240, 855, 255}},
-    {IDC_LABEL2, WC_STATICW, L"イベントリスト", label, 0, {5400, 720, 1125, 180}},
-    {IDC_LABEL1, WC_STATICW, L"KVXで使用するイベント", label, 0, {120, 720, 1980, 180}},
-    {IDC_COMMAND5, WC_BUTTONW, L"終了", button, 0, {9240, 7440, 855, 255}},
-    {IDC_COMMAND6, WC_BUTTONW, L"...", button, IDC_FRAME1, {7540, 270, 255, 255}},
+    {Command3, WC_BUTTONW, L"追加", button, Frame1, {8040, 240, 855, 255}},
+    {Command4, WC_BUTTONW, L"削除", button, Frame1, {9000, 240, 855, 255}},
+    {Label2, WC_STATICW, L"イベントリスト", label, 0, {5400, 720, 1125, 180}},
+    {Label1, WC_STATICW, L"KVXで使用するイベント", label, 0, {120, 720, 1980, 180}},
+    {Command5, WC_BUTTONW, L"終了", button, 0, {9240, 7440, 855, 255}},
+    {Command6, WC_BUTTONW, L"...", button, Frame1, {7540, 270, 255, 255}},
 };
 
-struct Tooltip {
-    int id;
-    const wchar_t* text;
+const Tooltiprow tooltips[] = {
+    {Command3, L"サウンドを鳴らすアプリケーションを追加します"},
+    {Command4, L"選択したアプリケーションのサウンドの設定を削除します"},
+    {Command1, L"イベントを追加します"},
+    {Command2, L"イベントを削除します"},
 };
-constexpr Tooltip tooltips[] = {
-    {IDC_COMMAND3, L"サウンドを鳴らすアプリケーションを追加します"},
-    {IDC_COMMAND4, L"選択したアプリケーションのサウンドの設定を削除します"},
-    {IDC_COMMAND1, L"イベントを追加します"},
-    {IDC_COMMAND2, L"イベントを削除します"},
+
+// Label1 and Label2 are headings: teal and pink, sized to their text.
+constexpr int headings[] = {Label1, Label2};
+
+const Windowlayout form1layout{controls, headings, tooltips, 10200, 7785};
+
+struct Form1state {
+    HWND window = nullptr;
+    Windowfonts fonts;
 };
+Form1state state;
+
+HWND Item(int id)
+{
+    return GetDlgItem(state.window, id);
+}
+
+void Warn(const wchar_t* text)
+{
+    Showmessage(state.window, text, formtitle, warningflags);
+}
 
 // --- Selection -------------------------------------------------------------------------------
 
 void Enablearrows(bool add, bool remove)
 {
-    EnableWindow(form1.command1, add);
-    EnableWindow(form1.command2, remove);
+    EnableWindow(Item(Command1), add);
+    EnableWindow(Item(Command2), remove);
 }
 
 void OnCombo1click()
 {
-    LRESULT row = SendMessageW(form1.combo1, CB_GETCURSEL, 0, 0);
+    LRESULT row = SendMessageW(Item(Combo1), CB_GETCURSEL, 0, 0);
     // With no application there is nothing to select: List1 stays empty and the commands
     // that need an application do nothing.
     curapp = row == CB_ERR ? int16_t(0) : int16_t(row + 1);
-    Showevents(form1.list1, curapp);
+    Showevents(Item(List1), curapp);
     Enablearrows(false, false);
 }
 
 void OnList1click() { Enablearrows(false, true); }
 void OnList2click() { Enablearrows(true, false); }
 
-// --- Start-up and exit -----------------------------------------------------------------------
+// --- Commands --------------------------------------------------------------------------------
 
-void Startup()
+std::wstring Combotext(LRESULT row)
 {
-    // The labels come first: reading each application's events looks its names up in them.
-    Loadkeys(-1, labelsroot);
-    for (int16_t k = 0; k <= eventlabels.last; ++k)
-        SendMessageW(form1.list2, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(eventlabels.texts[size_t(k)].c_str()));
-    Reloadapps();
+    LRESULT length = SendMessageW(Item(Combo1), CB_GETLBTEXTLEN, WPARAM(row), 0);
+    if (length < 0) return {};
+    std::wstring text(size_t(length) + 1, L'\0');
+    SendMessageW(Item(Combo1), CB_GETLBTEXT, WPARAM(row), reinterpret_cast<LPARAM>(text.data()));
+    return text.c_str();
+}
+
+int16_t Selectedrow(int id)
+{
+    LRESULT row = SendMessageW(Item(id), LB_GETCURSEL, 0, 0);
+    return row < 0 || row > INT16_MAX ? int16_t(-1) : int16_t(row);
+}
+
+// ← the event selected in List2 to the application.
+void OnCommand1click()
+{
+    Outcome outcome = Addevent(curapp, Selectedrow(List2));
+    if (outcome == Outcome::failed) return Warn(L"イベントを追加できませんでした。");
+    if (outcome == Outcome::done)
+        SendMessageW(Item(List1), LB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(Eventtext(curapp, apps[size_t(curapp)].last).c_str()));
+}
+
+// → the event selected in List1 away.
+void OnCommand2click()
+{
+    int16_t row = Selectedrow(List1);
+    Outcome outcome = Removeevent(curapp, row);
+    if (outcome == Outcome::failed) return Warn(L"イベントを削除できませんでした。");
+    if (outcome == Outcome::done) SendMessageW(Item(List1), LB_DELETESTRING, WPARAM(row), 0);
+}
+
+// 追加: an application picked as a program file.
+void OnCommand3click()
+{
+    std::wstring filter = std::wstring(L"ｱﾌﾟﾘｹｰｼｮﾝ") + L'\0' + L"*.exe;*.bat";
+    std::wstring path = Openfiledlg(state.window, filter, Programfolder(), L"ｱﾌﾟﾘｹｰｼｮﾝの追加");
+    Outcome outcome = Addapplication(path);
+    if (outcome == Outcome::failed) return Warn(L"アプリケーションを追加できませんでした。");
+    if (outcome == Outcome::done) Reloadapps();
+}
+
+// 削除: the selected application, after a confirmation.
+void OnCommand4click()
+{
+    LRESULT row = SendMessageW(Item(Combo1), CB_GETCURSEL, 0, 0);
+    if (row < 0 || row >= Appcount()) return;
+    // Named by its display text, deleted by its key name.
+    std::wstring question = Combotext(row) + L"を削除します\r\nよろしいですか？";
+    if (Showmessage(state.window, question, formtitle, confirmflags) != IDOK) return;
+    Outcome outcome = Deleteapplication(int16_t(row + 1));
+    // Whatever part of it went, the lists show what the registry now holds.
+    if (outcome == Outcome::failed) Warn(L"アプリケーションを削除できませんでした。");
+    if (outcome != Outcome::nothing) Reloadapps();
 }
 
 void OnCommand6click()
 {
     // Controls are placed relative to the form, not the frame: the form is the combo's container.
-    Dropcombo(form1.window, form1.combo1);
-}
-
-void OnCommand5click()
-{
-    if (HWND kvx = Findkvxwindow()) {
-        // Kvx normally sits hidden in the notification area; only a shown window is raised.
-        if (IsWindowVisible(kvx)) SetForegroundWindow(kvx);
-        Showmessage(form1.window, restartnotice, formtitle, noticeflags);
-    }
-    DestroyWindow(form1.window);
+    Dropcombo(state.window, Item(Combo1));
 }
 
 struct Kvxsearch {
@@ -138,102 +190,62 @@ BOOL CALLBACK Considerwindow(HWND window, LPARAM search)
     return TRUE;
 }
 
-// --- Layout ----------------------------------------------------------------------------------
-
-void Addtooltips()
+// 終了
+void OnCommand5click()
 {
-    form1.tooltip = Createtooltips(form1.window);
-    for (const Tooltip& tip : tooltips) Addtooltip(form1.tooltip, GetDlgItem(form1.window, tip.id), tip.text);
+    if (HWND kvx = Findkvxwindow()) {
+        // Kvx normally sits hidden in the notification area; only a shown window is raised.
+        if (IsWindowVisible(kvx)) SetForegroundWindow(kvx);
+        Showmessage(state.window, restartnotice, formtitle, noticeflags);
+    }
+    DestroyWindow(state.window);
 }
 
-// Which field of form1 holds which control.
-constexpr std::pair<int, HWND Form1::*> fields[] = {
-    {IDC_FRAME1, &Form1::frame1},     {IDC_COMBO1, &Form1::combo1},     {IDC_COMMAND6, &Form1::command6},
-    {IDC_COMMAND3, &Form1::command3}, {IDC_COMMAND4, &Form1::command4}, {IDC_LABEL1, &Form1::label1},
-    {IDC_LIST1, &Form1::list1},       {IDC_LABEL2, &Form1::label2},     {IDC_LIST2, &Form1::list2},
-    {IDC_COMMAND1, &Form1::command1}, {IDC_COMMAND2, &Form1::command2}, {IDC_COMMAND5, &Form1::command5},
+const Commandroute routes[] = {
+    {Combo1, CBN_SELCHANGE, OnCombo1click},   {List1, LBN_SELCHANGE, OnList1click},
+    {List2, LBN_SELCHANGE, OnList2click},     {Command1, BN_CLICKED, OnCommand1click},
+    {Command2, BN_CLICKED, OnCommand2click},  {Command3, BN_CLICKED, OnCommand3click},
+    {Command4, BN_CLICKED, OnCommand4click},  {Command5, BN_CLICKED, OnCommand5click},
+    {Command6, BN_CLICKED, OnCommand6click},
 };
-
-void Findcontrols(HWND window)
-{
-    form1.window = window;
-    for (auto [id, field] : fields) form1.*field = GetDlgItem(window, id);
-}
 
 // --- Window procedure ------------------------------------------------------------------------
 
-bool OnCreate(HWND window)
+void Startup()
 {
-    UINT dpi = Windowdpi(window);
-    Sizeclient(window, clientwidth, clientheight, dpi);
-    Createcontrols(window, controls, dpi, nullptr);
-    Findcontrols(window);
+    // The labels come first: reading each application's events looks its names up in them.
+    Loadtree();
+    std::vector<std::wstring> labels(eventlabels.texts.begin(), eventlabels.texts.begin() + (eventlabels.last + 1));
+    Fillrows(Item(List2), labels);
+    Reloadapps();
+}
+
+void OnCreate(HWND window)
+{
+    state.window = window;
+    Buildwindow(window, form1layout, state.fonts);
     // "..." lies over the combo's own arrow and must take its clicks; the frame is drawn below
     // what it holds. Tab order does not follow this stacking (see Nexttabstop).
-    SetWindowPos(form1.command6, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SetWindowPos(form1.frame1, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    Applyfonts(form1.window, controls, headings, dpi, form1.fonts);
-    Addtooltips();
+    SetWindowPos(Item(Command6), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(Item(Frame1), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Startup();
-    return true;
-}
-
-struct Route {
-    int id;
-    WORD code;
-    void (*handler)();
-};
-constexpr Route routes[] = {
-    {IDC_COMBO1, CBN_SELCHANGE, OnCombo1click}, {IDC_LIST1, LBN_SELCHANGE, OnList1click},
-    {IDC_LIST2, LBN_SELCHANGE, OnList2click},   {IDC_COMMAND1, BN_CLICKED, OnCommand1click},
-    {IDC_COMMAND2, BN_CLICKED, OnCommand2click}, {IDC_COMMAND3, BN_CLICKED, OnCommand3click},
-    {IDC_COMMAND4, BN_CLICKED, OnCommand4click}, {IDC_COMMAND5, BN_CLICKED, OnCommand5click},
-    {IDC_COMMAND6, BN_CLICKED, OnCommand6click},
-};
-
-void OnCommand(int id, WORD code)
-{
-    for (const Route& route : routes)
-        if (route.id == id && route.code == code) route.handler();
-}
-
-LRESULT OnCtlcolorstatic(HDC dc, HWND control)
-{
-    if (control == form1.label1) SetTextColor(dc, label1colour);
-    if (control == form1.label2) SetTextColor(dc, label2colour);
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-}
-
-void OnDpichanged(UINT dpi, const RECT& suggested)
-{
-    SetWindowPos(form1.window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    Sizeclient(form1.window, clientwidth, clientheight, dpi);
-    Placecontrols(form1.window, controls, dpi);
-    Applyfonts(form1.window, controls, headings, dpi, form1.fonts);
 }
 
 LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
-    case WM_CREATE:
-        return OnCreate(window) ? 0 : -1;
-    case WM_COMMAND:
-        OnCommand(LOWORD(wparam), HIWORD(wparam));
-        return 0;
+    case WM_CREATE: OnCreate(window); return 0;
+    case WM_COMMAND: Routecommand(routes, LOWORD(wparam), HIWORD(wparam)); return 0;
     case WM_CTLCOLORSTATIC:
-        return OnCtlcolorstatic(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
-    case WM_DPICHANGED:
-        OnDpichanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
-        return 0;
+        return Colorstatic(window, form1layout, reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+    case WM_DPICHANGED: Changedpi(window, form1layout, state.fonts, wparam, lparam); return 0;
     case WM_DESTROY:
         // Closing the window, by 終了 or the close box, ends the program.
         PostQuitMessage(0);
         return 0;
     case WM_NCDESTROY:
         // The controls are gone now; their fonts can go too.
-        form1 = Form1{};
+        state = Form1state{};
         curapp = 0;
         break;
     }
@@ -243,7 +255,7 @@ LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 // Position in the tab order of the control that holds window, or -1.
 int Tabposition(HWND window)
 {
-    while (window && GetParent(window) != form1.window) window = GetParent(window);
+    while (window && GetParent(window) != state.window) window = GetParent(window);
     int id = window ? GetDlgCtrlID(window) : 0;
     for (size_t k = 0; k < std::size(controls); ++k)
         if (controls[k].id == id) return int(k);
@@ -253,13 +265,10 @@ int Tabposition(HWND window)
 
 void Reloadapps()
 {
-    Loadkeys(0, appsroot);
-    SendMessageW(form1.combo1, CB_RESETCONTENT, 0, 0);
-    for (int16_t i = 1; i <= Appcount(); ++i) {
-        Loadkeys(i, apps[0].path + apps[0].names[size_t(i - 1)]);
-        SendMessageW(form1.combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(apps[0].texts[size_t(i - 1)].c_str()));
-    }
-    SendMessageW(form1.combo1, CB_SETCURSEL, 0, 0);
+    Loadapps();
+    std::vector<std::wstring> rows(apps[0].texts.begin(), apps[0].texts.begin() + Appcount());
+    Fillrows(Item(Combo1), rows, true);
+    SendMessageW(Item(Combo1), CB_SETCURSEL, 0, 0);
     OnCombo1click();
 }
 
@@ -270,6 +279,11 @@ HWND Findkvxwindow()
     return found.exact ? found.exact : found.prefixed;
 }
 
+HWND Form1()
+{
+    return state.window;
+}
+
 HWND Nexttabstop(HWND current, bool forward)
 {
     const int count = int(std::size(controls));
@@ -277,7 +291,7 @@ HWND Nexttabstop(HWND current, bool forward)
     if (at < 0) at = forward ? -1 : count;
     for (int step = 1; step <= count; ++step) {
         int k = ((at + (forward ? step : -step)) % count + count) % count;
-        HWND control = GetDlgItem(form1.window, controls[k].id);
+        HWND control = Item(controls[k].id);
         if ((GetWindowLongPtrW(control, GWL_STYLE) & WS_TABSTOP) && IsWindowEnabled(control) &&
             IsWindowVisible(control))
             return control;
@@ -287,35 +301,23 @@ HWND Nexttabstop(HWND current, bool forward)
 
 bool Form1message(MSG& msg)
 {
-    if (!form1.window) return false;
+    if (!state.window) return false;
     // The dialog manager tabs in stacking order, where "..." has to lie above the combo box;
     // Tab follows the tab-index order instead.
-    bool ours = msg.hwnd == form1.window || IsChild(form1.window, msg.hwnd);
+    bool ours = msg.hwnd == state.window || IsChild(state.window, msg.hwnd);
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && ours &&
         GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
         if (HWND next = Nexttabstop(GetFocus(), GetKeyState(VK_SHIFT) >= 0)) SetFocus(next);
         return true;
     }
-    return IsDialogMessageW(form1.window, &msg) != FALSE;
+    return IsDialogMessageW(state.window, &msg) != FALSE;
 }
 
 HWND Createform1(HINSTANCE instance, int show)
 {
     INITCOMMONCONTROLSEX common{sizeof common, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&common);
-    WNDCLASSEXW windowclass{};
-    windowclass.cbSize = sizeof windowclass;
-    windowclass.lpfnWndProc = Form1proc;
-    windowclass.hInstance = instance;
-    // Kvx's icon; shared resources, released with the module.
-    windowclass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_KVX));
-    windowclass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KVX), IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                                        LR_SHARED));
-    windowclass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowclass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowclass.lpszClassName = classname;
-    RegisterClassExW(&windowclass);  // already registered when a window was made before
+    if (!Registerwindowclass(instance, classname, Form1proc)) return nullptr;
     HWND window = CreateWindowExW(0, classname, formtitle, formstyle, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr,
                                   nullptr, instance, nullptr);
     if (!window) return nullptr;

@@ -12,7 +12,7 @@
 
 namespace {
 
-const std::wstring root = L"AppEvents\\Schemes\\Apps\\";
+const std::wstring root = std::wstring(appsroot) + L"\\";
 
 class Changer : public ::testing::Test {
 protected:
@@ -112,7 +112,7 @@ TEST(Random, DrawsStayBelowOne)
     }
 }
 
-TEST(Startup, OptvalRunsOnePassWhileLoadingSettings)
+TEST(Startup, OptvalRunsOnePassAfterTheSettingsAreLoaded)
 {
     Scratchregistry scratch;
     Scratchfolder folder;
@@ -122,9 +122,12 @@ TEST(Startup, OptvalRunsOnePassWhileLoadingSettings)
     Loadalllists();
     ASSERT_TRUE(Savedata(1, 0, {L"start.wav"}));
     Loadsettings();
+    EXPECT_FALSE(Startuppass());
     EXPECT_FALSE(Keyexists(root + L"App\\Open\\.Current"));
     Savesetting(L"optval1", L"1");
     Loadsettings();
+    EXPECT_FALSE(Keyexists(root + L"App\\Open\\.Current")) << "loading the settings only loads them";
+    EXPECT_TRUE(Startuppass());
     EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, root + L"App\\Open\\.Current", L""), L"start.wav");
 }
 

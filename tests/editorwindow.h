@@ -11,14 +11,17 @@
 #include <string>
 #include <vector>
 
-inline const std::wstring approot = L"AppEvents\\Schemes\\Apps\\";
-inline const std::wstring labelroot = L"AppEvents\\EventLabels\\";
+inline const std::wstring approot = std::wstring(appsroot) + L"\\";
+inline const std::wstring labelroot = std::wstring(labelsroot) + L"\\";
+
+using namespace form1;
 
 class Editorwindow : public ::testing::Test {
 protected:
+    static HWND Item(int id) { return GetDlgItem(Form1(), id); }
     void TearDown() override
     {
-        if (form1.window) DestroyWindow(form1.window);
+        if (Form1()) DestroyWindow(Form1());
         Quitposted();
         openfilehook = nullptr;
         messagehook = nullptr;
@@ -40,19 +43,19 @@ protected:
     // Selects a row of Combo1, List1 or List2 (-1: none) and tells the window, as a click does.
     static void Select(HWND control, int row)
     {
-        bool combo = control == form1.combo1;
+        bool combo = control == Item(Combo1);
         SendMessageW(control, combo ? CB_SETCURSEL : LB_SETCURSEL, WPARAM(row), 0);
         WORD code = combo ? WORD(CBN_SELCHANGE) : WORD(LBN_SELCHANGE);
-        SendMessageW(form1.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), LPARAM(control));
+        SendMessageW(Form1(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), LPARAM(control));
     }
     static void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
     static int Selected(HWND control)
     {
-        return int(SendMessageW(control, control == form1.combo1 ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
+        return int(SendMessageW(control, control == Item(Combo1) ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
     }
     static std::vector<std::wstring> Rows(HWND control)
     {
-        bool combo = control == form1.combo1;
+        bool combo = control == Item(Combo1);
         std::vector<std::wstring> rows;
         LRESULT count = SendMessageW(control, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
         for (LRESULT k = 0; k < count; ++k) {

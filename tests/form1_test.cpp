@@ -15,7 +15,7 @@ namespace {
 using namespace form1;
 using Rowlist = std::vector<std::wstring>;
 
-const std::wstring defaultcurrent = L"AppEvents\\Schemes\\Apps\\.Default\\.Default\\.Current";
+const std::wstring defaultcurrent = Currentpath(L".Default", L".Default");
 const Rowlist defaultevents = {L"一般の警告音", L"プログラムを開く", L"システム エラー", L"Unlabelled"};
 
 class Mainwindow : public Kvxwindows {

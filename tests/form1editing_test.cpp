@@ -4,6 +4,7 @@
 #include "form1.h"
 #include "form2.h"
 #include "form3.h"
+#include "keylist.h"
 #include "listfiles.h"
 #include "pickers.h"
 #include "registry.h"
@@ -16,7 +17,7 @@ namespace {
 using namespace form1;
 using Rowlist = std::vector<std::wstring>;
 
-const std::wstring defaultcurrent = L"AppEvents\\Schemes\\Apps\\.Default\\.Default\\.Current";
+const std::wstring defaultcurrent = Currentpath(L".Default", L".Default");
 
 
 class Editing : public Kvxwindows {
@@ -140,7 +141,7 @@ TEST_F(Editing, NothingChangesWhileNoEventIsShown)
     Drop({L"C:\\y.wav"}, Middleof(List2));
     EXPECT_TRUE(Rows(List2).empty());
     EXPECT_FALSE(asked.has_value());
-    EXPECT_EQ(Enumregkeys(HKEY_CURRENT_USER, L"AppEvents\\Schemes\\Apps\\Empty"), -1);
+    EXPECT_EQ(Enumregkeys(HKEY_CURRENT_USER, std::wstring(appsroot) + L"\\Empty"), -1);
     EXPECT_FALSE(Fileexists(folder.File(L"Empty-0.dat")));
     EXPECT_EQ(Count(L"listcountEmpty-0"), L"<none>");
     Pickapp(0);
@@ -179,21 +180,21 @@ TEST_F(Editing, OptionsOpenFromTheButtonAndTheMenuAndSwitchTheTimer)
 {
     cinterval = 1;
     Click(Command1);
-    HWND dialog = Form2window();
+    HWND dialog = Form2();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), Form1());
-    SetDlgItemTextW(dialog, form2text2, L"0");
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(form2command1, BN_CLICKED), 0);
-    EXPECT_EQ(Form2window(), nullptr);
+    SetDlgItemTextW(dialog, form2::Text2, L"0");
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(form2::Command1, BN_CLICKED), 0);
+    EXPECT_EQ(Form2(), nullptr);
     EXPECT_FALSE(Stoptimer1()) << "0 switches Timer1 off";
 
     popupmenuhook = [](HMENU, POINT) { return UINT(form3::moption); };
     SendMessageW(Form3(), traycallback, 0, WM_RBUTTONUP);
-    dialog = Form2window();
+    dialog = Form2();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(GetDlgItemInt(dialog, form2text2, nullptr, TRUE), 0u);
-    SetDlgItemTextW(dialog, form2text2, L"3");
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(form2command1, BN_CLICKED), 0);
+    EXPECT_EQ(GetDlgItemInt(dialog, form2::Text2, nullptr, TRUE), 0u);
+    SetDlgItemTextW(dialog, form2::Text2, L"3");
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(form2::Command1, BN_CLICKED), 0);
     EXPECT_TRUE(Stoptimer1()) << "3 switches it on again";
     EXPECT_EQ(Getsetting(L"cinterval", L""), L"3");
 }

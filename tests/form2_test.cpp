@@ -60,7 +60,7 @@ TEST(Interval, RoundsHalvesToEvenAndRefusesWhatIsNoNumber)
     }
 }
 
-class Form2 : public ::testing::Test {
+class Optionsdialog : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -72,16 +72,16 @@ protected:
     }
     void TearDown() override
     {
-        if (Form2window()) DestroyWindow(Form2window());
+        if (Form2()) DestroyWindow(Form2());
         DestroyWindow(owner);
         browsefolderhook = nullptr;
     }
     void Open()
     {
         Showform2(owner, [this](bool on) { timer = on; });
-        ASSERT_NE(Form2window(), nullptr);
+        ASSERT_NE(Form2(), nullptr);
     }
-    HWND Control(int id) { return GetDlgItem(Form2window(), id); }
+    HWND Control(int id) { return GetDlgItem(Form2(), id); }
     std::wstring Text(int id)
     {
         wchar_t text[512];
@@ -91,9 +91,9 @@ protected:
     void Type(int id, const std::wstring& text) { SetWindowTextW(Control(id), text.c_str()); }
     void Click(int id)
     {
-        SendMessageW(Form2window(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
+        SendMessageW(Form2(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
     }
-    bool Checked() { return SendMessageW(Control(form2check1), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    bool Checked() { return SendMessageW(Control(form2::Check1), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     std::wstring Stored(const wchar_t* key) { return Getregstr(HKEY_CURRENT_USER, settingskey, key); }
 
     Scratchregistry scratch;
@@ -101,21 +101,21 @@ protected:
     std::optional<bool> timer;
 };
 
-TEST_F(Form2, OpensWithTheSettingsNowHeld)
+TEST_F(Optionsdialog, OpensWithTheSettingsNowHeld)
 {
     Open();
     wchar_t caption[32];
-    GetWindowTextW(Form2window(), caption, 32);
+    GetWindowTextW(Form2(), caption, 32);
     EXPECT_STREQ(caption, L"詳細設定");
-    EXPECT_EQ(Text(form2text1), L"");
-    EXPECT_EQ(Text(form2text2), L"1");
+    EXPECT_EQ(Text(form2::Text1), L"");
+    EXPECT_EQ(Text(form2::Text2), L"1");
     EXPECT_FALSE(Checked());
-    EXPECT_EQ(GetWindow(Form2window(), GW_OWNER), owner);
-    LONG_PTR style = GetWindowLongPtrW(Form2window(), GWL_STYLE);
+    EXPECT_EQ(GetWindow(Form2(), GW_OWNER), owner);
+    LONG_PTR style = GetWindowLongPtrW(Form2(), GWL_STYLE);
     EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX));
 }
 
-TEST_F(Form2, OkStoresAppliesAndCloses)
+TEST_F(Optionsdialog, OkStoresAppliesAndCloses)
 {
     struct Case {
         std::wstring typed;
@@ -131,11 +131,11 @@ TEST_F(Form2, OkStoresAppliesAndCloses)
                                            {L"-3", false, L"-3", -3, true}}) {
         timer.reset();
         Open();
-        Type(form2text1, L"D:\\サウンド");
-        Type(form2text2, c.typed);
-        SendMessageW(Control(form2check1), BM_SETCHECK, c.tick ? BST_CHECKED : BST_UNCHECKED, 0);
-        Click(form2command1);
-        EXPECT_EQ(Form2window(), nullptr) << "OK closes the dialog";
+        Type(form2::Text1, L"D:\\サウンド");
+        Type(form2::Text2, c.typed);
+        SendMessageW(Control(form2::Check1), BM_SETCHECK, c.tick ? BST_CHECKED : BST_UNCHECKED, 0);
+        Click(form2::Command1);
+        EXPECT_EQ(Form2(), nullptr) << "OK closes the dialog";
         EXPECT_EQ(Stored(L"cinterval"), c.stored);
         EXPECT_EQ(cinterval, c.interval);
         EXPECT_EQ(Stored(L"optval1"), c.tick ? L"1" : L"0");
@@ -146,58 +146,58 @@ TEST_F(Form2, OkStoresAppliesAndCloses)
     }
 }
 
-TEST_F(Form2, RefusedIntervalKeepsTheDialogOpenAndStoresNothing)
+TEST_F(Optionsdialog, RefusedIntervalKeepsTheDialogOpenAndStoresNothing)
 {
     for (const wchar_t* typed : {L"abc", L"", L"40000", L"1e3"}) {
         Open();
-        Type(form2text1, L"C:\\new");
-        Type(form2text2, typed);
-        Click(form2command1);
-        ASSERT_NE(Form2window(), nullptr) << Toansi(typed);
-        EXPECT_NE(Text(form2label4), L"") << "the reason is shown next to the field";
+        Type(form2::Text1, L"C:\\new");
+        Type(form2::Text2, typed);
+        Click(form2::Command1);
+        ASSERT_NE(Form2(), nullptr) << Toansi(typed);
+        EXPECT_NE(Text(form2::Label4), L"") << "the reason is shown next to the field";
         EXPECT_FALSE(Valueexists(settingskey, L"cinterval"));
         EXPECT_FALSE(Valueexists(settingskey, L"defdir"));
         EXPECT_EQ(defdir, L"");
         EXPECT_EQ(cinterval, 1);
         EXPECT_FALSE(timer.has_value());
         DWORD from = 1, to = 0;
-        SendMessageW(Control(form2text2), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+        SendMessageW(Control(form2::Text2), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
         EXPECT_EQ(from, 0u);
         EXPECT_EQ(to, DWORD(std::wstring(typed).size()));
         // Typing again clears the note.
-        Type(form2text2, L"3");
-        EXPECT_EQ(Text(form2label4), L"");
+        Type(form2::Text2, L"3");
+        EXPECT_EQ(Text(form2::Label4), L"");
     }
 }
 
-TEST_F(Form2, CloseBoxDiscardsAndReopeningRefills)
+TEST_F(Optionsdialog, CloseBoxDiscardsAndReopeningRefills)
 {
     cinterval = 7;
     optval1 = 1;
     defdir = L"E:\\音";
     Open();
-    EXPECT_EQ(Text(form2text2), L"7");
+    EXPECT_EQ(Text(form2::Text2), L"7");
     EXPECT_TRUE(Checked());
-    EXPECT_EQ(Text(form2text1), L"E:\\音");
-    Type(form2text2, L"9");
-    Type(form2text1, L"F:\\");
-    SendMessageW(Form2window(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(Form2window(), nullptr);
+    EXPECT_EQ(Text(form2::Text1), L"E:\\音");
+    Type(form2::Text2, L"9");
+    Type(form2::Text1, L"F:\\");
+    SendMessageW(Form2(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(Form2(), nullptr);
     EXPECT_EQ(cinterval, 7);
     EXPECT_FALSE(Valueexists(settingskey, L"cinterval"));
     EXPECT_FALSE(timer.has_value());
     Open();
-    EXPECT_EQ(Text(form2text2), L"7");
-    EXPECT_EQ(Text(form2text1), L"E:\\音");
+    EXPECT_EQ(Text(form2::Text2), L"7");
+    EXPECT_EQ(Text(form2::Text1), L"E:\\音");
     // Opening again while open discards unconfirmed edits too, and keeps one dialog.
-    HWND first = Form2window();
-    Type(form2text2, L"11");
+    HWND first = Form2();
+    Type(form2::Text2, L"11");
     Open();
-    EXPECT_EQ(Form2window(), first);
-    EXPECT_EQ(Text(form2text2), L"7");
+    EXPECT_EQ(Form2(), first);
+    EXPECT_EQ(Text(form2::Text2), L"7");
 }
 
-TEST_F(Form2, BrowseFillsTheFolderOnlyWhenOneIsChosen)
+TEST_F(Optionsdialog, BrowseFillsTheFolderOnlyWhenOneIsChosen)
 {
     std::wstring answer;
     HWND asked = nullptr;
@@ -209,32 +209,32 @@ TEST_F(Form2, BrowseFillsTheFolderOnlyWhenOneIsChosen)
     };
     defdir = L"C:\\old";
     Open();
-    Click(form2command2);
-    EXPECT_EQ(Text(form2text1), L"C:\\old");
+    Click(form2::Command2);
+    EXPECT_EQ(Text(form2::Text1), L"C:\\old");
     EXPECT_EQ(asked, owner) << "the picker is owned by the main window";
     EXPECT_EQ(title, L"ﾃﾞﾌｫﾙﾄのﾃﾞｨﾚｸﾄﾘの指定");
     answer = L"D:\\新しい";
-    Click(form2command2);
-    EXPECT_EQ(Text(form2text1), L"D:\\新しい");
+    Click(form2::Command2);
+    EXPECT_EQ(Text(form2::Text1), L"D:\\新しい");
 }
 
-TEST_F(Form2, TabMovesThroughTheFieldsInOrder)
+TEST_F(Optionsdialog, TabMovesThroughTheFieldsInOrder)
 {
     Open();
-    SetForegroundWindow(Form2window());
-    SetFocus(Control(form2text1));
-    ASSERT_EQ(GetFocus(), Control(form2text1));
+    SetForegroundWindow(Form2());
+    SetFocus(Control(form2::Text1));
+    ASSERT_EQ(GetFocus(), Control(form2::Text1));
     std::vector<HWND> order;
     for (int step = 0; step < 5; ++step) {
         MSG tab{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
-        EXPECT_TRUE(IsDialogMessageW(Form2window(), &tab));
+        EXPECT_TRUE(IsDialogMessageW(Form2(), &tab));
         order.push_back(GetFocus());
     }
-    EXPECT_EQ(order, (std::vector<HWND>{Control(form2command2), Control(form2text2), Control(form2command1),
-                                        Control(form2check1), Control(form2text1)}));
+    EXPECT_EQ(order, (std::vector<HWND>{Control(form2::Command2), Control(form2::Text2), Control(form2::Command1),
+                                        Control(form2::Check1), Control(form2::Text1)}));
 }
 
-TEST_F(Form2, LayoutScalesWithDpi)
+TEST_F(Optionsdialog, LayoutScalesWithDpi)
 {
     Open();
     struct Case {
@@ -242,23 +242,23 @@ TEST_F(Form2, LayoutScalesWithDpi)
         RECT at96;
     };
     const std::vector<Case> cases = {
-        {form2label1, {8, 0, 97, 12}},      {form2text1, {8, 16, 281, 34}},    {form2command2, {288, 16, 305, 33}},
-        {form2text2, {8, 40, 41, 58}},      {form2label3, {41, 40, 130, 57}},  {form2check1, {8, 64, 129, 81}},
-        {form2command1, {240, 64, 305, 81}},
+        {form2::Label1, {8, 0, 97, 12}},      {form2::Text1, {8, 16, 281, 34}},    {form2::Command2, {288, 16, 305, 33}},
+        {form2::Text2, {8, 40, 41, 58}},      {form2::Label3, {41, 40, 130, 57}},  {form2::Check1, {8, 64, 129, 81}},
+        {form2::Command1, {240, 64, 305, 81}},
     };
     for (UINT dpi : {144u, 96u}) {
         // As Windows tells a window moved to a monitor of another DPI.
         RECT suggested;
-        GetWindowRect(Form2window(), &suggested);
-        SendMessageW(Form2window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        GetWindowRect(Form2(), &suggested);
+        SendMessageW(Form2(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
         RECT client;
-        GetClientRect(Form2window(), &client);
+        GetClientRect(Form2(), &client);
         EXPECT_EQ(client.right, MulDiv(4680, int(dpi), 1440));
         EXPECT_EQ(client.bottom, MulDiv(1335, int(dpi), 1440));
         for (const Case& c : cases) {
             RECT r;
             GetWindowRect(Control(c.id), &r);
-            MapWindowPoints(nullptr, Form2window(), reinterpret_cast<POINT*>(&r), 2);
+            MapWindowPoints(nullptr, Form2(), reinterpret_cast<POINT*>(&r), 2);
             RECT want{MulDiv(c.at96.left, int(dpi), 96), MulDiv(c.at96.top, int(dpi), 96),
                       MulDiv(c.at96.right, int(dpi), 96), MulDiv(c.at96.bottom, int(dpi), 96)};
             EXPECT_TRUE(EqualRect(&r, &want)) << "control " << c.id << " at " << dpi << " dpi: " << r.left << ","

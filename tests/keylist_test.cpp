@@ -1,4 +1,5 @@
 #include "keylist.h"
+#include "listbox.h"
 #include "registry.h"
 #include "scratch.h"
 
@@ -6,8 +7,8 @@
 
 namespace {
 
-const std::wstring root = L"AppEvents\\Schemes\\Apps\\";
-const std::wstring labels = L"AppEvents\\EventLabels\\";
+const std::wstring root = std::wstring(appsroot) + L"\\";
+const std::wstring labels = std::wstring(labelsroot) + L"\\";
 
 class Keylists : public ::testing::Test {
 protected:
@@ -16,12 +17,7 @@ protected:
         apps.clear();
         eventlabels = Keylist{};
     }
-    void Readtree()
-    {
-        Loadkeys(0, appsroot);
-        Loadkeys(-1, labelsroot);
-        for (int16_t i = 1; i <= Appcount(); ++i) Loadkeys(i, apps[0].path + apps[0].names[size_t(i - 1)]);
-    }
+    void Readtree() { Loadtree(); }
     Scratchregistry scratch;
 };
 
@@ -89,7 +85,7 @@ TEST_F(Keylists, LoadkeysResizesAppsToEndAtTheSlot)
     ASSERT_EQ(apps.size(), 3u);
     Loadkeys(0, appsroot);
     EXPECT_EQ(apps.size(), 1u);
-    Loadkeys(1, L"AppEvents\\Schemes\\Apps\\Nowhere");
+    Loadkeys(1, root + L"Nowhere");
     ASSERT_EQ(apps.size(), 2u);
     EXPECT_EQ(apps[1].last, -1);
 }

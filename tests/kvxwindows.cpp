@@ -6,14 +6,15 @@
 #include "listfiles.h"
 #include "pickers.h"
 #include "registry.h"
-#include "selection.h"
+#include "keylist.h"
+#include "listbox.h"
 #include "settings.h"
 
 #include <cstring>
 
 namespace {
-const std::wstring root = L"AppEvents\\Schemes\\Apps\\";
-const std::wstring labels = L"AppEvents\\EventLabels\\";
+const std::wstring root = std::wstring(appsroot) + L"\\";
+const std::wstring labels = std::wstring(labelsroot) + L"\\";
 }
 
 void Puttree(const Scratchfolder& folder)

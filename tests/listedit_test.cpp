@@ -3,7 +3,7 @@
 #include "pickers.h"
 #include "registry.h"
 #include "scratch.h"
-#include "selection.h"
+#include "listbox.h"
 #include "schemetable.h"
 #include "settings.h"
 
@@ -13,7 +13,7 @@
 
 namespace {
 
-const std::wstring root = L"AppEvents\\Schemes\\Apps\\";
+const std::wstring root = std::wstring(appsroot) + L"\\";
 
 
 class Listedit : public ::testing::Test {
@@ -112,16 +112,16 @@ TEST_F(Listedit, ChangeWritesTheSelectedRowEvenBeforeItIsSaved)
     Rows({L"a.wav"});
     answer = L"C:\\新しい.wav";
     Addsound(nullptr, list);
-    EXPECT_FALSE(Makecurrent(list));
+    EXPECT_EQ(Makecurrent(list), Makeresult::nothing);
     EXPECT_EQ(Current(), L"before.wav") << "no selection writes nothing";
     Select(1);
-    EXPECT_TRUE(Makecurrent(list));
+    EXPECT_EQ(Makecurrent(list), Makeresult::written);
     EXPECT_EQ(Current(), L"C:\\新しい.wav");
     EXPECT_EQ(Readbytes(folder.File(L"App-1.dat")), "") << "the list file learns of the row at the next save";
     Select(0);
     Removesound(list);
     Select(0);
-    EXPECT_TRUE(Makecurrent(list));
+    EXPECT_EQ(Makecurrent(list), Makeresult::written);
     EXPECT_EQ(Current(), L"C:\\新しい.wav");
 }
 
@@ -138,7 +138,7 @@ TEST_F(Listedit, NothingChangesWhileNoEventIsShown)
         EXPECT_FALSE(asked.has_value());
         EXPECT_FALSE(Appendsound(list, L"b.wav"));
         Removesound(list);
-        EXPECT_FALSE(Makecurrent(list));
+        EXPECT_EQ(Makecurrent(list), Makeresult::nothing);
         EXPECT_EQ(Listrows(list), (std::vector<std::wstring>{L"a.wav"}));
     }
     EXPECT_EQ(Current(), L"before.wav");

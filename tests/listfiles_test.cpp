@@ -9,7 +9,7 @@
 
 namespace {
 
-const std::wstring root = L"AppEvents\\Schemes\\Apps\\";
+const std::wstring root = std::wstring(appsroot) + L"\\";
 
 class Listfiles : public ::testing::Test {
 protected:
@@ -196,7 +196,7 @@ TEST_F(Listfiles, MoreApplicationsThanIndexesHoldStopAtTheLimit)
     // One key more than a 16-bit index counts: the table keeps what its indexes can reach.
     {
         Regkey key;
-        RegCreateKeyExW(HKEY_CURRENT_USER, L"AppEvents\\Schemes\\Apps", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+        RegCreateKeyExW(HKEY_CURRENT_USER, appsroot, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                         key.put(), nullptr);
         for (int k = 0; k <= INT16_MAX; ++k) {
             Regkey app;

@@ -89,22 +89,22 @@ TEST_F(Editing, AddApplicationWritesItsKeyAndSelectsTheFirst)
     };
     for (const Case& c : cases) {
         chosen = c.path;
-        Select(form1.combo1, 2);
-        Click(form1.command3);
-        EXPECT_EQ(Rows(form1.combo1), c.rows) << c.path;
-        EXPECT_EQ(Selected(form1.combo1), c.selected) << c.path;
+        Select(Item(Combo1), 2);
+        Click(Item(Command3));
+        EXPECT_EQ(Rows(Item(Combo1)), c.rows) << c.path;
+        EXPECT_EQ(Selected(Item(Combo1)), c.selected) << c.path;
     }
     EXPECT_EQ(Defaultvalue(approot + L"my"), L"my");
     EXPECT_EQ(Defaultvalue(approot + L"Explorer"), L"explorer");
     EXPECT_TRUE(Keyexists(approot + L"Explorer\\Navigating\\.Current"));
-    EXPECT_FALSE(Valueexists(L"AppEvents\\Schemes\\Apps", L""));
-    Select(form1.combo1, 2);
+    EXPECT_FALSE(Valueexists(appsroot, L""));
+    Select(Item(Combo1), 2);
     chosen = L"C:\\tools\\other.exe";
-    Click(form1.command3);
+    Click(Item(Command3));
     EXPECT_EQ(curapp, 1);
-    EXPECT_EQ(Rows(form1.list1), (Rowlist{L"一般の警告", L"Unlabelled"}));
+    EXPECT_EQ(Rows(Item(List1)), (Rowlist{L"一般の警告", L"Unlabelled"}));
     ASSERT_EQ(requests.size(), std::size(cases) + 1);
-    EXPECT_EQ(requests[0].owner, form1.window);
+    EXPECT_EQ(requests[0].owner, Form1());
     constexpr wchar_t filter[] = L"ｱﾌﾟﾘｹｰｼｮﾝ\0*.exe;*.bat";
     EXPECT_EQ(requests[0].filter, std::wstring(filter, std::size(filter) - 1));
     EXPECT_EQ(requests[0].initialdir, Programfolder());
@@ -127,11 +127,11 @@ TEST_F(Editing, DeleteApplicationAsksByDisplayTextAndDeletesByKeyName)
     for (const Case& c : cases) {
         questions.clear();
         Answer(c.answer);
-        Select(form1.combo1, c.row);
-        Click(form1.command4);
+        Select(Item(Combo1), c.row);
+        Click(Item(Command4));
         EXPECT_EQ(questions, Rowlist{c.question});
-        EXPECT_EQ(Rows(form1.combo1), c.rows) << c.question;
-        EXPECT_EQ(Selected(form1.combo1), c.answer == IDOK ? 0 : c.row);
+        EXPECT_EQ(Rows(Item(Combo1)), c.rows) << c.question;
+        EXPECT_EQ(Selected(Item(Combo1)), c.answer == IDOK ? 0 : c.row);
     }
     EXPECT_FALSE(Keyexists(approot + L"Explorer"));
     EXPECT_FALSE(Keyexists(approot + L"Zeta"));
@@ -141,12 +141,12 @@ TEST_F(Editing, DeleteApplicationAsksByDisplayTextAndDeletesByKeyName)
 TEST_F(Editing, AddTheSameEventTwiceThenRemoveBoth)
 {
     const std::wstring current = approot + L"Zeta\\SystemAsterisk\\.Current";
-    Select(form1.combo1, 2);
-    Select(form1.list2, 1);
-    Click(form1.command1);
+    Select(Item(Combo1), 2);
+    Select(Item(List2), 1);
+    Click(Item(Command1));
     Putvalue(current, L"", L"chosen.wav");
-    Click(form1.command1);
-    EXPECT_EQ(Rows(form1.list1), (Rowlist{L"一般の警告", L"一般の警告"}));
+    Click(Item(Command1));
+    EXPECT_EQ(Rows(Item(List1)), (Rowlist{L"一般の警告", L"一般の警告"}));
     EXPECT_EQ(apps[3].last, 1);
     EXPECT_EQ(apps[3].names, (Rowlist{L"SystemAsterisk", L"SystemAsterisk"}));
     EXPECT_EQ(apps[3].labelidx, (std::vector<int16_t>{1, 1}));
@@ -154,9 +154,9 @@ TEST_F(Editing, AddTheSameEventTwiceThenRemoveBoth)
     EXPECT_EQ(Defaultvalue(current), L"");
     // The first removal deletes the key; the second line's key is gone already.
     for (size_t left : {1u, 0u}) {
-        Select(form1.list1, 0);
-        Click(form1.command2);
-        EXPECT_EQ(Rows(form1.list1).size(), left);
+        Select(Item(List1), 0);
+        Click(Item(Command2));
+        EXPECT_EQ(Rows(Item(List1)).size(), left);
         EXPECT_EQ(apps[3].last, int16_t(left) - 1);
     }
     EXPECT_FALSE(Keyexists(approot + L"Zeta\\SystemAsterisk"));
@@ -166,18 +166,18 @@ TEST_F(Editing, RemoveEventDeletesItsCurrentKeyAndNeedsASelectedLine)
 {
     Putkey(approot + L".Default\\Middle");
     Reloadapps();
-    ASSERT_EQ(Rows(form1.list1), (Rowlist{L"Middle", L"一般の警告", L"Unlabelled"}));
-    Select(form1.list1, 1);
-    Click(form1.command2);
+    ASSERT_EQ(Rows(Item(List1)), (Rowlist{L"Middle", L"一般の警告", L"Unlabelled"}));
+    Select(Item(List1), 1);
+    Click(Item(Command2));
     EXPECT_FALSE(Keyexists(approot + L".Default\\SystemAsterisk"));
-    EXPECT_EQ(Rows(form1.list1), (Rowlist{L"Middle", L"Unlabelled"}));
+    EXPECT_EQ(Rows(Item(List1)), (Rowlist{L"Middle", L"Unlabelled"}));
     EXPECT_EQ(apps[1].names, (Rowlist{L"Middle", L"Unlabelled"}));
     EXPECT_EQ(apps[1].labelidx, (std::vector<int16_t>{-1, -1}));
     EXPECT_EQ(apps[1].last, 1);
-    EXPECT_EQ(Selected(form1.list1), LB_ERR);
-    ASSERT_TRUE(IsWindowEnabled(form1.command2));
-    Click(form1.command2);  // no line selected
-    EXPECT_EQ(Rows(form1.list1), (Rowlist{L"Middle", L"Unlabelled"}));
+    EXPECT_EQ(Selected(Item(List1)), LB_ERR);
+    ASSERT_TRUE(IsWindowEnabled(Item(Command2)));
+    Click(Item(Command2));  // no line selected
+    EXPECT_EQ(Rows(Item(List1)), (Rowlist{L"Middle", L"Unlabelled"}));
     EXPECT_TRUE(Keyexists(approot + L".Default\\Middle"));
     EXPECT_TRUE(Keyexists(approot + L".Default\\Unlabelled"));
 }
@@ -193,14 +193,14 @@ TEST_F(Noapplications, DeleteAndAddEventDoNothing)
         asked.push_back(text);
         return IDOK;
     };
-    Click(form1.command4);
-    Select(form1.list2, 0);
-    Click(form1.command1);
+    Click(Item(Command4));
+    Select(Item(List2), 0);
+    Click(Item(Command1));
     EXPECT_TRUE(asked.empty());
     EXPECT_EQ(curapp, 0);
-    EXPECT_TRUE(Rows(form1.combo1).empty());
-    EXPECT_TRUE(Rows(form1.list1).empty());
-    EXPECT_EQ(Enumregkeys(HKEY_CURRENT_USER, L"AppEvents\\Schemes\\Apps"), -1);
+    EXPECT_TRUE(Rows(Item(Combo1)).empty());
+    EXPECT_TRUE(Rows(Item(List1)).empty());
+    EXPECT_EQ(Enumregkeys(HKEY_CURRENT_USER, appsroot), -1);
 }
 
 }

@@ -10,17 +10,17 @@ TEST_F(Form1window, StartupFillsTheListsInRegistryOrder)
 {
     Puttree();
     Open();
-    EXPECT_EQ(Rows(form1.combo1), (Rowlist{L".Default", L"エクスプローラー", L"Zeta"}));
-    EXPECT_EQ(Rows(form1.list2), (Rowlist{L"移動の開始", L"一般の警告", L"未使用"}));
+    EXPECT_EQ(Rows(Item(Combo1)), (Rowlist{L".Default", L"エクスプローラー", L"Zeta"}));
+    EXPECT_EQ(Rows(Item(List2)), (Rowlist{L"移動の開始", L"一般の警告", L"未使用"}));
     // The first application is selected; its unlabelled event shows its key name.
-    EXPECT_EQ(Selected(form1.combo1), 0);
+    EXPECT_EQ(Selected(Item(Combo1)), 0);
     EXPECT_EQ(curapp, 1);
-    EXPECT_EQ(Rows(form1.list1), (Rowlist{L"一般の警告", L"Unlabelled"}));
-    Select(form1.combo1, 2);
+    EXPECT_EQ(Rows(Item(List1)), (Rowlist{L"一般の警告", L"Unlabelled"}));
+    Select(Item(Combo1), 2);
     EXPECT_EQ(curapp, 3);
-    EXPECT_TRUE(Rows(form1.list1).empty());
-    Select(form1.combo1, 1);
-    EXPECT_EQ(Rows(form1.list1), (Rowlist{L"移動の開始"}));
+    EXPECT_TRUE(Rows(Item(List1)).empty());
+    Select(Item(Combo1), 1);
+    EXPECT_EQ(Rows(Item(List1)), (Rowlist{L"移動の開始"}));
 }
 
 TEST_F(Form1window, ArrowButtonsFollowTheLastClickedList)
@@ -34,17 +34,17 @@ TEST_F(Form1window, ArrowButtonsFollowTheLastClickedList)
     };
     const Step steps[] = {
         {"window opens", [] {}, false, false},
-        {"List1 clicked", [] { Select(form1.list1, 0); }, false, true},
-        {"List2 clicked", [] { Select(form1.list2, 2); }, true, false},
-        {"← ran", [] { Click(form1.command1); }, true, false},
-        {"List1 clicked again", [] { Select(form1.list1, 2); }, false, true},
-        {"→ ran", [] { Click(form1.command2); }, false, true},
-        {"application selected", [] { Select(form1.combo1, 1); }, false, false},
+        {"List1 clicked", [] { Select(Item(List1), 0); }, false, true},
+        {"List2 clicked", [] { Select(Item(List2), 2); }, true, false},
+        {"← ran", [] { Click(Item(Command1)); }, true, false},
+        {"List1 clicked again", [] { Select(Item(List1), 2); }, false, true},
+        {"→ ran", [] { Click(Item(Command2)); }, false, true},
+        {"application selected", [] { Select(Item(Combo1), 1); }, false, false},
     };
     for (const Step& step : steps) {
         step.act();
-        EXPECT_EQ(IsWindowEnabled(form1.command1) != FALSE, step.add) << step.what;
-        EXPECT_EQ(IsWindowEnabled(form1.command2) != FALSE, step.remove) << step.what;
+        EXPECT_EQ(IsWindowEnabled(Item(Command1)) != FALSE, step.add) << step.what;
+        EXPECT_EQ(IsWindowEnabled(Item(Command2)) != FALSE, step.remove) << step.what;
     }
 }
 
@@ -53,19 +53,19 @@ TEST_F(Form1window, LayoutKeepsTheEllipsisOverTheComboAndTabsInTableOrder)
     Puttree();
     Open();
     RECT ellipsis{};
-    GetWindowRect(form1.command6, &ellipsis);
+    GetWindowRect(Item(Command6), &ellipsis);
     POINT centre{(ellipsis.left + ellipsis.right) / 2, (ellipsis.top + ellipsis.bottom) / 2};
-    ScreenToClient(form1.window, &centre);
-    EXPECT_EQ(ChildWindowFromPointEx(form1.window, centre, CWP_SKIPINVISIBLE), form1.command6);
+    ScreenToClient(Form1(), &centre);
+    EXPECT_EQ(ChildWindowFromPointEx(Form1(), centre, CWP_SKIPINVISIBLE), Item(Command6));
 
     // Disabled arrows are passed over; Tab wraps from "..." to List1.
-    const HWND forward[] = {form1.list1, form1.list2, form1.combo1, form1.command3,
-                            form1.command4, form1.command5, form1.command6, form1.list1};
+    const HWND forward[] = {Item(List1), Item(List2), Item(Combo1), Item(Command3),
+                            Item(Command4), Item(Command5), Item(Command6), Item(List1)};
     for (size_t k = 0; k + 1 < std::size(forward); ++k) EXPECT_EQ(Nexttabstop(forward[k], true), forward[k + 1]) << k;
-    EXPECT_EQ(Nexttabstop(form1.list1, false), form1.command6);
-    Select(form1.list2, 0);
-    EXPECT_EQ(Nexttabstop(form1.list2, true), form1.command1);
-    EXPECT_EQ(Nexttabstop(form1.command1, true), form1.combo1);
+    EXPECT_EQ(Nexttabstop(Item(List1), false), Item(Command6));
+    Select(Item(List2), 0);
+    EXPECT_EQ(Nexttabstop(Item(List2), true), Item(Command1));
+    EXPECT_EQ(Nexttabstop(Item(Command1), true), Item(Combo1));
 }
 
 TEST_F(Form1window, EllipsisDropsTheComboInPlace)
@@ -73,19 +73,19 @@ TEST_F(Form1window, EllipsisDropsTheComboInPlace)
     Puttree();
     Open();
     RECT before{};
-    GetWindowRect(form1.combo1, &before);
-    Click(form1.command6);
-    EXPECT_TRUE(SendMessageW(form1.combo1, CB_GETDROPPEDSTATE, 0, 0));
-    SendMessageW(form1.combo1, CB_SHOWDROPDOWN, FALSE, 0);
+    GetWindowRect(Item(Combo1), &before);
+    Click(Item(Command6));
+    EXPECT_TRUE(SendMessageW(Item(Combo1), CB_GETDROPPEDSTATE, 0, 0));
+    SendMessageW(Item(Combo1), CB_SHOWDROPDOWN, FALSE, 0);
     RECT after{}, dropped{};
-    GetWindowRect(form1.combo1, &after);
-    SendMessageW(form1.combo1, CB_GETDROPPEDCONTROLRECT, 0, LPARAM(&dropped));
+    GetWindowRect(Item(Combo1), &after);
+    SendMessageW(Item(Combo1), CB_GETDROPPEDCONTROLRECT, 0, LPARAM(&dropped));
     EXPECT_EQ(after.left, before.left);
     EXPECT_EQ(after.top, before.top);
     EXPECT_EQ(after.right, before.right);
     // Closed box and list together are 32 item heights, of which the closed box is drawn in
     // its own (Wine counts that part apart): room for 30 rows at least.
-    LRESULT item = SendMessageW(form1.combo1, CB_GETITEMHEIGHT, 0, 0);
+    LRESULT item = SendMessageW(Item(Combo1), CB_GETITEMHEIGHT, 0, 0);
     EXPECT_GE(dropped.bottom - after.top, 30 * item);
     EXPECT_LE(dropped.bottom - after.top, 32 * item);
 }
@@ -119,11 +119,11 @@ protected:
             notice = {notice.shown + 1, owner, text, title, flags};
             return IDOK;
         };
-        HWND editor = form1.window;
+        HWND editor = Form1();
         if (closebox)
             SendMessageW(editor, WM_CLOSE, 0, 0);
         else
-            Click(form1.command5);
+            Click(Item(Command5));
         EXPECT_FALSE(IsWindow(editor));
         EXPECT_TRUE(Quitposted());
         if (notice.shown) {

@@ -1,11 +1,10 @@
 #include "form3.h"
 
-#include "form1.h"
 #include "handles.h"
-#include "options.h"
-#include "windowclass.h"
+#include "window.h"
 
 #include <cstring>
+#include <span>
 
 std::function<UINT(HMENU, POINT)> popupmenuhook;
 
@@ -15,6 +14,7 @@ struct Form3state {
     Menuhandle menu;
     HICON icon = nullptr;  // shared
     UINT taskbarcreated = 0;
+    Trayactions actions;
 };
 Form3state state;
 
@@ -37,21 +37,20 @@ void Sendtobottom()
     SetWindowPos(state.window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void Onmresize()
+void Run(const std::function<void()>& action)
 {
-    Showform1();
+    if (action) action();
 }
 
-void Onmoption()
-{
-    Openoptions();
-}
+void OnMresizeclick() { Run(state.actions.show); }
+void OnMoptionclick() { Run(state.actions.options); }
+void OnMendclick() { Run(state.actions.end); }
 
-void Onmend()
-{
-    // Posted: the main window's unload must not run inside the menu's own handler.
-    if (HWND form1 = Form1()) PostMessageW(form1, WM_CLOSE, 0, 0);
-}
+const Commandroute menuroutes[] = {
+    {form3::mresize, 0, OnMresizeclick},
+    {form3::moption, 0, OnMoptionclick},
+    {form3::mend, 0, OnMendclick},
+};
 
 void Openmenu(HWND window)
 {
@@ -66,21 +65,22 @@ void Openmenu(HWND window)
     // Lets the menu close properly on the next task switch.
     PostMessageW(window, WM_NULL, 0, 0);
     Sendtobottom();
-    switch (chosen) {
-    case form3::mresize: Onmresize(); break;
-    case form3::moption: Onmoption(); break;
-    case form3::mend: Onmend(); break;
-    default: break;
-    }
+    Routecommand(menuroutes, int(chosen), 0);
 }
 
-void Onmousemove(HWND window, LPARAM lparam)
+void OnTraymessage(HWND window, LPARAM lparam)
 {
     switch (Trayaction(LOWORD(lparam))) {
     case Trayreaction::menu: Openmenu(window); break;
-    case Trayreaction::show: Showform1(); break;
+    case Trayreaction::show: Run(state.actions.show); break;
     case Trayreaction::none: break;
     }
+}
+
+void OnTimer1()
+{
+    // tuskicon1 stops the retries once the icon is there.
+    tuskicon1();
 }
 
 LRESULT CALLBACK Form3proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -91,27 +91,23 @@ LRESULT CALLBACK Form3proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         return 0;
     }
     switch (message) {
-    case traycallback: Onmousemove(window, lparam); return 0;
+    case traycallback: OnTraymessage(window, lparam); return 0;
+    case WM_TIMER:
+        if (wparam == form3::Timer1) OnTimer1();
+        return 0;
     case WM_CLOSE:
-        // Form3 goes with the program: a close request ends the program through the main window.
-        Onmend();
+        // Form3 goes with the program: a close request ends the program through its owner.
+        Run(state.actions.end);
         return 0;
     case WM_DESTROY: state.window = nullptr; return 0;
     default: return DefWindowProcW(window, message, wparam, lparam);
     }
 }
 
-HWND Loadform3()
+bool Shellnotify(DWORD what)
 {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    Registerwindowclass(instance, form3class, Form3proc);
-    state.taskbarcreated = RegisterWindowMessageW(L"TaskbarCreated");
-    state.menu = Createtraymenu();
-    state.icon = Smallicon(instance);
-    state.window = CreateWindowExW(WS_EX_TOOLWINDOW, form3class, L"KVX", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                                   0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
-    Sendtobottom();
-    return state.window;
+    NOTIFYICONDATAA record = Trayrecord();
+    return Shell_NotifyIconA(what, &record) != FALSE;
 }
 }
 
@@ -126,22 +122,38 @@ Trayreaction Trayaction(UINT mousemsg)
     }
 }
 
+HWND Loadform3(Trayactions actions)
+{
+    state.actions = std::move(actions);
+    if (state.window) return state.window;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!Registerwindowclass(instance, form3class, Form3proc)) return nullptr;
+    state.taskbarcreated = RegisterWindowMessageW(L"TaskbarCreated");
+    state.menu = Createtraymenu();
+    state.icon = Smallicon(instance);
+    state.window = CreateWindowExW(WS_EX_TOOLWINDOW, form3class, L"KVX", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                                   0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    Sendtobottom();
+    return state.window;
+}
+
 HWND Form3()
 {
-    return state.window ? state.window : Loadform3();
+    return state.window;
 }
 
 void Unloadform3()
 {
     if (state.window) DestroyWindow(state.window);
     state.menu.reset();
+    state.actions = Trayactions{};
 }
 
 NOTIFYICONDATAA Trayrecord()
 {
     NOTIFYICONDATAA record{};
     record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    record.hWnd = Form3();
+    record.hWnd = state.window;
     record.uID = trayid;
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record.uCallbackMessage = traycallback;
@@ -150,14 +162,21 @@ NOTIFYICONDATAA Trayrecord()
     return record;
 }
 
-void tuskicon1()
+bool tuskicon1()
 {
-    NOTIFYICONDATAA record = Trayrecord();
-    Shell_NotifyIconA(NIM_ADD, &record);
+    if (!state.window) return false;
+    // An add fails for an icon that is already there too: a modification tells the two apart.
+    bool shown = Shellnotify(NIM_ADD) || Shellnotify(NIM_MODIFY);
+    if (shown)
+        KillTimer(state.window, form3::Timer1);
+    else
+        SetTimer(state.window, form3::Timer1, form3::timer1interval, nullptr);
+    return shown;
 }
 
-void tuskicon2()
+bool tuskicon2()
 {
-    NOTIFYICONDATAA record = Trayrecord();
-    Shell_NotifyIconA(NIM_DELETE, &record);
+    if (!state.window) return false;
+    KillTimer(state.window, form3::Timer1);
+    return Shellnotify(NIM_DELETE);
 }

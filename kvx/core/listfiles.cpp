@@ -148,9 +148,5 @@ bool Savedata(int16_t app, int16_t event, const std::vector<std::wstring>& entri
 
 void Loadalllists()
 {
-    int16_t n = Appcount();
-    for (int16_t i = 1; i <= n; ++i) {
-        int16_t last = apps[size_t(i)].last;
-        for (int16_t j = 0; j <= last; ++j) Loaddata(i, j);
-    }
+    Foreachevent(Loaddata);
 }

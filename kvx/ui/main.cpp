@@ -30,7 +30,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     while ((result = GetMessageW(&message, nullptr, 0, 0)) > 0) {
         // Tab, arrow and mnemonic keys move between the controls of the options dialog and of
         // the main window.
-        HWND options = Form2window();
+        HWND options = Form2();
         if (options && IsDialogMessageW(options, &message)) continue;
         HWND shown = Form1();
         if (shown && IsDialogMessageW(shown, &message)) continue;

@@ -21,7 +21,9 @@ bool Appendsound(HWND list2, const std::wstring& path);
 void Addsound(HWND owner, HWND list2);
 // "削除": removes the selected row; nothing without a selection or an event.
 void Removesound(HWND list2);
-// "変更": writes the selected row into the shown event's .Current value. Returns whether it wrote.
-bool Makecurrent(HWND list2);
+enum class Makeresult { nothing, written, failed };
+// "変更": writes the selected row into the shown event's .Current value. Nothing without a
+// selection or an event; failed when the registry refused the value.
+Makeresult Makecurrent(HWND list2);
 // Files dropped from Explorer: the .wav files among them, in the order given.
 std::vector<std::wstring> Droppedsounds(HDROP drop);

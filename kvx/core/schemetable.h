@@ -42,10 +42,6 @@ int16_t Maxeventcount();
 // Combo1 (row r is application r + 1).
 std::vector<std::wstring> Buildtable();
 
-// Whether (app, event) names an event of the table.
-bool Validevent(int16_t app, int16_t event);
-// AppEvents\Schemes\Apps\<app>\<event>\.Current
-std::wstring Currentkey(int16_t app, int16_t event);
 // listcount<app>-<event>
 std::wstring Countkey(int16_t app, int16_t event);
 // The stored entry count; 0 when missing or not a number in 0..101.

@@ -9,7 +9,8 @@ inline constexpr wchar_t settingskey[] = L"Software\\Kvx\\setting";
 
 // The stored text, or deflt when the value is missing or empty.
 std::wstring Getsetting(const std::wstring& key, const std::wstring& deflt);
-void Savesetting(const std::wstring& key, const std::wstring& value);
+// False when the value could not be stored.
+bool Savesetting(const std::wstring& key, const std::wstring& value);
 
 // A decimal integer in -32768..32767 (blanks around it allowed), or nothing.
 std::optional<int16_t> Parseint16(const std::wstring& text);
@@ -20,5 +21,5 @@ extern int16_t cinterval;
 extern int16_t optval1;
 
 // Reads the three settings into the globals; a value that is not a 16-bit decimal integer reads
-// as its default. Runs one change pass when optval1 is set. Returns whether Timer1 should run.
+// as its default. Returns whether Timer1 should run.
 bool Loadsettings();

@@ -16,5 +16,7 @@ double Drawrandom();
 void Changesound(int16_t app, int16_t event);
 // Changesound for every event of every application.
 void Changepass();
+// The change at start-up: one pass when optval1 is set. Returns whether it ran.
+bool Startuppass();
 // One tick of Timer1: runs a pass every cinterval ticks. Returns whether a pass ran.
 bool Timertick();

@@ -4,7 +4,7 @@
 #include "pickers.h"
 #include "registry.h"
 #include "schemetable.h"
-#include "selection.h"
+#include "listbox.h"
 #include "settings.h"
 #include "text.h"
 
@@ -51,12 +51,12 @@ void Removesound(HWND list2)
     SendMessageW(list2, LB_DELETESTRING, WPARAM(row), 0);
 }
 
-bool Makecurrent(HWND list2)
+Makeresult Makecurrent(HWND list2)
 {
     LRESULT row = SendMessageW(list2, LB_GETCURSEL, 0, 0);
-    if (row == LB_ERR || !Validevent(curapp, curevent)) return false;
-    Setregstr(HKEY_CURRENT_USER, Currentkey(curapp, curevent), L"", Listrow(list2, int(row)));
-    return true;
+    if (row == LB_ERR || !Validevent(curapp, curevent)) return Makeresult::nothing;
+    bool written = Setregstr(HKEY_CURRENT_USER, Currentkey(curapp, curevent), L"", Listrow(list2, int(row)));
+    return written ? Makeresult::written : Makeresult::failed;
 }
 
 std::vector<std::wstring> Droppedsounds(HDROP drop)

@@ -7,10 +7,6 @@
 #include <string>
 #include <vector>
 
-// One row of a list box; empty when there is no such row.
-std::wstring Listrow(HWND list, int row);
-// The list box rows, in order.
-std::vector<std::wstring> Listrows(HWND list);
 // Fills the list box with the saved list of event e of application a: as many rows as the
 // stored count says. Empty for an event that does not exist.
 void Showsounds(HWND list, int16_t a, int16_t e);

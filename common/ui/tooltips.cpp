@@ -20,3 +20,8 @@ void Addtooltip(HWND tips, HWND control, const wchar_t* text)
     tool.lpszText = const_cast<wchar_t*>(text);
     SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
+
+void Addtooltips(HWND tips, HWND window, std::span<const Tooltiprow> rows)
+{
+    for (const Tooltiprow& row : rows) Addtooltip(tips, GetDlgItem(window, row.id), row.text);
+}

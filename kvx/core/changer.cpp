@@ -44,11 +44,14 @@ void Changesound(int16_t app, int16_t event)
 
 void Changepass()
 {
-    int16_t n = Appcount();
-    for (int16_t i = 1; i <= n; ++i) {
-        int16_t last = apps[size_t(i)].last;
-        for (int16_t j = 0; j <= last; ++j) Changesound(i, j);
-    }
+    Foreachevent(Changesound);
+}
+
+bool Startuppass()
+{
+    if (optval1 == 0) return false;
+    Changepass();
+    return true;
 }
 
 bool Timertick()

@@ -1,6 +1,5 @@
 #include "settings.h"
 
-#include "changer.h"
 #include "registry.h"
 
 #include <cwctype>
@@ -15,9 +14,9 @@ std::wstring Getsetting(const std::wstring& key, const std::wstring& deflt)
     return value.empty() ? deflt : value;
 }
 
-void Savesetting(const std::wstring& key, const std::wstring& value)
+bool Savesetting(const std::wstring& key, const std::wstring& value)
 {
-    Setregstr(HKEY_CURRENT_USER, settingskey, key, value);
+    return Setregstr(HKEY_CURRENT_USER, settingskey, key, value);
 }
 
 std::optional<int16_t> Parseint16(const std::wstring& text)
@@ -45,6 +44,5 @@ bool Loadsettings()
     defdir = Getsetting(L"defdir", L"");
     cinterval = Parseint16(Getsetting(L"cinterval", L"1")).value_or(1);
     optval1 = Parseint16(Getsetting(L"optval1", L"0")).value_or(0);
-    if (optval1 != 0) Changepass();
     return cinterval != 0;
 }

@@ -1,20 +1,19 @@
 #include "form1.h"
 
 #include "changer.h"
+#include "form2.h"
 #include "form3.h"
 #include "handles.h"
 #include "keylist.h"
-#include "layout.h"
+#include "listbox.h"
 #include "listedit.h"
 #include "listfiles.h"
-#include "options.h"
 #include "pickers.h"
 #include "schemetable.h"
 #include "selection.h"
 #include "settings.h"
 #include "text.h"
-#include "tooltips.h"
-#include "windowclass.h"
+#include "window.h"
 
 #include <commctrl.h>
 #include <mmsystem.h>
@@ -55,10 +54,6 @@ const Controlspec layout[] = {
     {Frame1, WC_BUTTONW, L"現在のサウンド", framestyle, 0, {120, 7200, 9975, 495}},
 };
 
-struct Tooltiprow {
-    int id;
-    const wchar_t* text;
-};
 const Tooltiprow tooltips[] = {
     {Command5, L"サウンドをサウンドリストに追加します"},
     {Command6, L"選択したサウンドをリストから削除します"},
@@ -67,12 +62,10 @@ const Tooltiprow tooltips[] = {
     {Command1, L"変更する時間間隔などを設定します"},
 };
 
-struct Labelcolour {
-    int id;
-    COLORREF colour;
-};
-const Labelcolour labelcolours[] = {{Label1, RGB(0, 128, 128)}, {Label2, RGB(255, 70, 131)}};
+// Label1 and Label2 are headings: teal and pink, sized to their text.
 constexpr int headings[] = {Label1, Label2};
+
+const Windowlayout form1layout{layout, headings, tooltips, clientwidth, clientheight};
 
 struct Form1state {
     HWND window = nullptr;
@@ -82,23 +75,19 @@ struct Form1state {
 };
 Form1state state;
 
-HWND Control(int id)
+HWND Item(int id)
 {
     return GetDlgItem(state.window, id);
 }
 
-void Addtooltips(HWND window)
-{
-    // Owned by the main window, so it goes with it.
-    HWND tips = Createtooltips(window);
-    for (const Tooltiprow& tip : tooltips) Addtooltip(tips, Control(tip.id), tip.text);
-}
+constexpr wchar_t savefailed[] =
+    L"サウンドリストを保存できませんでした。\r\nプログラムのフォルダーに書き込めるか確かめてください。";
 
 // The shown list, from its editing buffer List2. Nothing is stored for an event that does not
 // exist. False when the list could not be stored.
 bool Savelist()
 {
-    return !Validevent(curapp, curevent) || Savedata(curapp, curevent, Listrows(Control(List2)));
+    return !Validevent(curapp, curevent) || Savedata(curapp, curevent, Listrows(Item(List2)));
 }
 
 // Before the shown event changes: when its list cannot be stored (a folder that cannot be written,
@@ -107,8 +96,7 @@ bool Savelist()
 bool Savebeforeswitch()
 {
     if (Savelist()) return true;
-    Showmessage(state.window, L"サウンドリストを保存できませんでした。\r\nプログラムのフォルダーに書き込めるか確かめてください。",
-                form1caption, MB_OK | MB_ICONWARNING);
+    Showmessage(state.window, savefailed, form1caption, MB_OK | MB_ICONWARNING);
     return false;
 }
 
@@ -117,23 +105,23 @@ bool Savebeforeswitch()
 void Updateeditbuttons()
 {
     bool shown = Validevent(curapp, curevent);
-    HWND add = Control(Command5);
-    bool canadd = Canadd(Control(List2));
-    if (!canadd && GetFocus() == add) SetFocus(Control(List2));
+    HWND add = Item(Command5);
+    bool canadd = Canadd(Item(List2));
+    if (!canadd && GetFocus() == add) SetFocus(Item(List2));
     EnableWindow(add, canadd);
-    EnableWindow(Control(Command6), shown);
-    EnableWindow(Control(Command7), shown);
+    EnableWindow(Item(Command6), shown);
+    EnableWindow(Item(Command7), shown);
 }
 
 void Showcurrentline()
 {
-    Showcurrent(Control(regbox1), Control(regbox2), curapp, curevent);
+    Showcurrent(Item(regbox1), Item(regbox2), curapp, curevent);
 }
 
 // The list, the editing buttons and the current-sound line of (curapp, curevent).
 void Showshownevent()
 {
-    Showsounds(Control(List2), curapp, curevent);
+    Showsounds(Item(List2), curapp, curevent);
     Updateeditbuttons();
     Showcurrentline();
 }
@@ -142,23 +130,22 @@ void Showshownevent()
 void OnCombo1click()
 {
     if (curapp != 0 && !Savebeforeswitch()) {
-        SendMessageW(Control(Combo1), CB_SETCURSEL, WPARAM(curapp - 1), 0);
+        SendMessageW(Item(Combo1), CB_SETCURSEL, WPARAM(curapp - 1), 0);
         return;
     }
-    SendMessageW(Control(List1), LB_RESETCONTENT, 0, 0);
-    curapp = int16_t(SendMessageW(Control(Combo1), CB_GETCURSEL, 0, 0) + 1);
+    curapp = int16_t(SendMessageW(Item(Combo1), CB_GETCURSEL, 0, 0) + 1);
     curevent = 0;
-    Showevents(Control(List1), curapp);
+    Showevents(Item(List1), curapp);
     Showshownevent();
 }
 
 // Shows another event, its list read again from its file.
 void OnList1click()
 {
-    LRESULT row = SendMessageW(Control(List1), LB_GETCURSEL, 0, 0);
+    LRESULT row = SendMessageW(Item(List1), LB_GETCURSEL, 0, 0);
     if (row == LB_ERR) return;
     if (!Savebeforeswitch()) {
-        SendMessageW(Control(List1), LB_SETCURSEL, WPARAM(curevent), 0);
+        SendMessageW(Item(List1), LB_SETCURSEL, WPARAM(curevent), 0);
         return;
     }
     curevent = int16_t(row);
@@ -168,9 +155,9 @@ void OnList1click()
 
 void OnList2dblclick()
 {
-    LRESULT row = SendMessageW(Control(List2), LB_GETCURSEL, 0, 0);
+    LRESULT row = SendMessageW(Item(List2), LB_GETCURSEL, 0, 0);
     if (row == LB_ERR) return;
-    std::string path = Toansi(Listrow(Control(List2), int(row)));
+    std::string path = Toansi(Listrow(Item(List2), int(row)));
     // Asynchronous; a file that cannot be played gives the system's default sound, no message.
     if (playsoundhook)
         playsoundhook(path, SND_ASYNC);
@@ -180,7 +167,7 @@ void OnList2dblclick()
 
 void OnCommand1click()
 {
-    Openoptions();
+    Showform2(state.window, Settimer1);
 }
 
 void OnCommand2click()
@@ -202,32 +189,33 @@ void OnCommand4click()
 
 void OnCommand5click()
 {
-    Addsound(state.window, Control(List2));
+    Addsound(state.window, Item(List2));
     Updateeditbuttons();
 }
 
 void OnCommand6click()
 {
-    Removesound(Control(List2));
+    Removesound(Item(List2));
     Updateeditbuttons();
 }
 
 void OnCommand7click()
 {
-    Makecurrent(Control(List2));
+    if (Makecurrent(Item(List2)) == Makeresult::failed)
+        Showmessage(state.window, L"現在のサウンドを変更できませんでした。", form1caption, MB_OK | MB_ICONWARNING);
     Showcurrentline();
 }
 
 // WAV files dragged from Explorer onto List2 are added as "追加" would add them.
-void Ondropfiles(HDROP drop)
+void OnDropfiles(HDROP drop)
 {
     POINT at{};
     DragQueryPoint(drop, &at);
     RECT list{};
-    GetWindowRect(Control(List2), &list);
+    GetWindowRect(Item(List2), &list);
     MapWindowPoints(nullptr, state.window, reinterpret_cast<POINT*>(&list), 2);
     if (PtInRect(&list, at))
-        for (const std::wstring& path : Droppedsounds(drop)) Appendsound(Control(List2), path);
+        for (const std::wstring& path : Droppedsounds(drop)) Appendsound(Item(List2), path);
     DragFinish(drop);
     Updateeditbuttons();
 }
@@ -235,35 +223,23 @@ void Ondropfiles(HDROP drop)
 void OnCommand8click()
 {
     // Frame2 is drawn as a sibling group box: the combo's container is the window itself.
-    Dropcombo(state.window, Control(Combo1));
+    Dropcombo(state.window, Item(Combo1));
 }
 
-void Oncommand(int id, int code)
+const Commandroute routes[] = {
+    {Combo1, CBN_SELCHANGE, OnCombo1click},       {List1, LBN_SELCHANGE, OnList1click},
+    {List2, LBN_DBLCLK, OnList2dblclick},         {Command1, BN_CLICKED, OnCommand1click},
+    {Command2, BN_CLICKED, OnCommand2click},      {Command3, BN_CLICKED, OnCommand3click},
+    {Command4, BN_CLICKED, OnCommand4click},      {Command5, BN_CLICKED, OnCommand5click},
+    {Command6, BN_CLICKED, OnCommand6click},      {Command7, BN_CLICKED, OnCommand7click},
+    {Command8, BN_CLICKED, OnCommand8click},
+};
+
+// "終了" from the icon's menu or a close request to Form3. Posted: the main window's unload must
+// not run inside the menu's own handler.
+void Endfromtray()
 {
-    switch (id) {
-    case Combo1:
-        if (code == CBN_SELCHANGE) OnCombo1click();
-        return;
-    case List1:
-        if (code == LBN_SELCHANGE) OnList1click();
-        return;
-    case List2:
-        if (code == LBN_DBLCLK) OnList2dblclick();
-        return;
-    default: break;
-    }
-    if (code != BN_CLICKED) return;
-    switch (id) {
-    case Command1: OnCommand1click(); break;
-    case Command2: OnCommand2click(); break;
-    case Command3: OnCommand3click(); break;
-    case Command4: OnCommand4click(); break;
-    case Command5: OnCommand5click(); break;
-    case Command6: OnCommand6click(); break;
-    case Command7: OnCommand7click(); break;
-    case Command8: OnCommand8click(); break;
-    default: break;
-    }
+    if (state.window) PostMessageW(state.window, WM_CLOSE, 0, 0);
 }
 
 // The load of Form1: builds the table, loads every list, shows application 1 in the hidden
@@ -275,71 +251,54 @@ void Startup()
     // Nothing is shown yet, so selecting the first application saves nothing.
     curapp = 0;
     curevent = 0;
-    HWND combo = Control(Combo1);
-    for (const std::wstring& row : Buildtable())
-        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+    HWND combo = Item(Combo1);
+    Fillrows(combo, Buildtable(), true);
     Loadalllists();
     SendMessageW(combo, CB_SETCURSEL, 0, 0);
     OnCombo1click();
-    Settimer1(Loadsettings());
+    bool timer = Loadsettings();
+    Startuppass();
+    Settimer1(timer);
+    Loadform3(Trayactions{Showform1, OnCommand1click, Endfromtray});
+    // At logon the shell may not be ready: Form3 keeps trying.
     tuskicon1();
     // After the settings: a change pass at start-up shows here.
     Showcurrentline();
 }
 
-// The unload of Form1, on every path: exit button, menu, close box, end of the session.
-void Shutdown()
+// The unload of Form1, on every path: exit button, menu, close box, end of the session. The
+// program ends even when the shown list cannot be stored; the user is told so, except at the
+// end of the session, when no one is there to answer a message.
+void Shutdown(bool endofsession)
 {
-    Savelist();
+    if (!Savelist() && !endofsession)
+        Showmessage(state.window, savefailed, form1caption, MB_OK | MB_ICONWARNING);
     tuskicon2();
     DestroyWindow(state.window);
 }
 
-void Oncreate(HWND window)
+void OnCreate(HWND window)
 {
     state.window = window;
-    UINT dpi = Windowdpi(window);
-    Createcontrols(window, layout, dpi, nullptr);
-    Applyfonts(state.window, layout, headings, dpi, state.fonts);
-    Addtooltips(window);
+    Buildwindow(window, form1layout, state.fonts);
     DragAcceptFiles(window, TRUE);
 }
 
-void Ondestroy()
+void OnDestroy()
 {
     KillTimer(state.window, Timer1);
     PostQuitMessage(0);
 }
 
-void Ondpichanged(UINT dpi, const RECT& suggested)
-{
-    Placecontrols(state.window, layout, dpi);
-    Applyfonts(state.window, layout, headings, dpi, state.fonts);
-    SetWindowPos(state.window, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    Sizeclient(state.window, clientwidth, clientheight, dpi);
-}
-
-LRESULT Oncolorstatic(HWND window, HDC dc, HWND control)
-{
-    int id = GetDlgCtrlID(control);
-    for (const Labelcolour& label : labelcolours) {
-        if (label.id != id) continue;
-        SetTextColor(dc, label.colour);
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    }
-    return DefWindowProcW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
-}
-
 // Keyboard focus comes back to the control that had it, or to List1.
-void Onactivate(WPARAM wparam)
+void OnActivate(WPARAM wparam)
 {
     if (LOWORD(wparam) == WA_INACTIVE) state.lastfocus = GetFocus();
 }
 
-void Onsetfocus()
+void OnSetfocus()
 {
-    HWND target = state.lastfocus && IsChild(state.window, state.lastfocus) ? state.lastfocus : Control(List1);
+    HWND target = state.lastfocus && IsChild(state.window, state.lastfocus) ? state.lastfocus : Item(List1);
     SetFocus(target);
 }
 
@@ -350,23 +309,24 @@ LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         return 0;
     }
     switch (message) {
-    case WM_CREATE: Oncreate(window); return 0;
-    case WM_COMMAND: Oncommand(LOWORD(wparam), HIWORD(wparam)); return 0;
+    case WM_CREATE: OnCreate(window); return 0;
+    case WM_COMMAND: Routecommand(routes, LOWORD(wparam), HIWORD(wparam)); return 0;
     case WM_TIMER:
         if (wparam == Timer1) Timertick();
         return 0;
-    case WM_DROPFILES: Ondropfiles(reinterpret_cast<HDROP>(wparam)); return 0;
-    case WM_CTLCOLORSTATIC: return Oncolorstatic(window, reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
-    case WM_ACTIVATE: Onactivate(wparam); return 0;
-    case WM_SETFOCUS: Onsetfocus(); return 0;
-    case WM_DPICHANGED: Ondpichanged(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam)); return 0;
-    case WM_CLOSE: Shutdown(); return 0;
+    case WM_DROPFILES: OnDropfiles(reinterpret_cast<HDROP>(wparam)); return 0;
+    case WM_CTLCOLORSTATIC:
+        return Colorstatic(window, form1layout, reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+    case WM_ACTIVATE: OnActivate(wparam); return 0;
+    case WM_SETFOCUS: OnSetfocus(); return 0;
+    case WM_DPICHANGED: Changedpi(window, form1layout, state.fonts, wparam, lparam); return 0;
+    case WM_CLOSE: Shutdown(false); return 0;
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
         // The process may end as soon as this returns: save and remove the icon now.
-        if (wparam) Shutdown();
+        if (wparam) Shutdown(true);
         return 0;
-    case WM_DESTROY: Ondestroy(); return 0;
+    case WM_DESTROY: OnDestroy(); return 0;
     case WM_NCDESTROY:
         // The controls are gone now, and with them the last users of the fonts.
         state = Form1state{};
@@ -378,13 +338,12 @@ LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 
 HWND Createform1(HINSTANCE instance)
 {
-    Registerwindowclass(instance, form1class, Form1proc);
+    if (!Registerwindowclass(instance, form1class, Form1proc)) return nullptr;
     state.showmessage = RegisterWindowMessageW(showform1message);
     // Fixed size, neither maximize nor minimize button.
     HWND window = CreateWindowExW(0, form1class, form1caption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
-    Sizeclient(window, clientwidth, clientheight, Windowdpi(window));
     Startup();
     return window;
 }

@@ -66,30 +66,12 @@ int16_t Maxeventcount()
 
 std::vector<std::wstring> Buildtable()
 {
-    std::vector<std::wstring> rows;
-    Loadkeys(0, appsroot);
-    // The labels come before the event lists, which look their names up in them.
-    Loadkeys(-1, labelsroot);
+    Loadtree();
     int16_t n = Appcount();
-    for (int16_t i = 1; i <= n; ++i) {
-        Loadkeys(i, apps[0].path + apps[0].names[size_t(i - 1)]);
-        rows.push_back(apps[0].texts[size_t(i - 1)]);
-    }
+    std::vector<std::wstring> rows(apps[0].texts.begin(), apps[0].texts.begin() + n);
     maxevent = Maxeventcount();
     soundlists.Create(n);
     return rows;
-}
-
-bool Validevent(int16_t app, int16_t event)
-{
-    return app >= 1 && app <= Appcount() && size_t(app) < apps.size() && event >= 0 &&
-           event <= apps[size_t(app)].last;
-}
-
-std::wstring Currentkey(int16_t app, int16_t event)
-{
-    return apps[0].path + apps[0].names[size_t(app - 1)] + L"\\" + apps[size_t(app)].names[size_t(event)] +
-           L"\\.Current";
 }
 
 std::wstring Countkey(int16_t app, int16_t event)

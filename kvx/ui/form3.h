@@ -1,0 +1,52 @@
+// Form3, the hidden window that owns the notification-area icon and its pop-up menu. It knows
+// nothing of the main window: its owner hands it what the menu items do.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+
+inline constexpr wchar_t form3class[] = L"KvxForm3";
+inline constexpr UINT trayid = 1;
+// The shell reports mouse activity on the icon as this message, the mouse message in lParam.
+inline constexpr UINT traycallback = WM_MOUSEMOVE;
+
+namespace form3 {
+// Menu items; mfile is the pop-up that holds them.
+enum : UINT { mresize = 1, moption, mend };
+// Retries adding the icon while the shell is not ready for it (at logon).
+inline constexpr UINT_PTR Timer1 = 1;
+inline constexpr UINT timer1interval = 5000;
+}
+
+// What the owner of the icon does for the menu items and the double-click.
+struct Trayactions {
+    std::function<void()> show;     // "元のサイズに戻す" and a double-click
+    std::function<void()> options;  // "詳細設定"
+    std::function<void()> end;      // "終了"; also a close request to Form3
+};
+
+enum class Trayreaction { none, menu, show };
+
+// What a mouse message on the icon does: a released button opens the menu, a double-click shows
+// the main window, anything else does nothing.
+Trayreaction Trayaction(UINT mousemsg);
+
+// Tests stand in for the modal TrackPopupMenu here: gets mfile and the pointer position and
+// returns the chosen item, 0 for none.
+extern std::function<UINT(HMENU popup, POINT at)> popupmenuhook;
+
+// Creates the tray form hidden, or gives the existing one the new actions. Null on failure.
+HWND Loadform3(Trayactions actions);
+// The tray form while it exists, else null.
+HWND Form3();
+// Destroys the tray form at the end of the program.
+void Unloadform3();
+// The notification record in its first (ANSI) version, as both methods fill it.
+NOTIFYICONDATAA Trayrecord();
+// Adds the icon; an icon already present stays one icon. When the shell refuses, Form3 tries
+// again every few seconds until the icon is there. Returns whether it is there now.
+bool tuskicon1();
+// Removes the icon (and gives up a pending retry). Returns whether an icon was removed.
+bool tuskicon2();

@@ -1,0 +1,22 @@
+#include "selection.h"
+
+#include "keylist.h"
+#include "listbox.h"
+#include "registry.h"
+#include "schemetable.h"
+
+void Showsounds(HWND list, int16_t a, int16_t e)
+{
+    std::vector<std::wstring> rows;
+    int16_t count = Validevent(a, e) ? Readcount(a, e) : int16_t(0);
+    for (int16_t k = 0; k < count; ++k) rows.push_back(soundlists.Get(a, e, k));
+    Fillrows(list, rows);
+}
+
+void Showcurrent(HWND regbox1, HWND regbox2, int16_t a, int16_t e)
+{
+    bool valid = Validevent(a, e);
+    // The same text as row e of List1, which Showevents fills with Eventtext.
+    SetWindowTextW(regbox1, valid ? Eventtext(a, e).c_str() : L"");
+    SetWindowTextW(regbox2, valid ? Getregstr(HKEY_CURRENT_USER, Currentkey(a, e), L"").c_str() : L"");
+}
