@@ -8,10 +8,6 @@ std::vector<Keylist> apps;
 Keylist eventlabels;
 
 namespace {
-// Indexes are 16-bit: a key with more subkeys than that is listed up to the limit, which leaves
-// room for loops that run to the count inclusive and for one more event added by the editor.
-constexpr int32_t maxindex = INT16_MAX - 2;
-
 void Placeslot(int16_t slot, Keylist list)
 {
     if (slot == -1) {
@@ -23,7 +19,7 @@ void Placeslot(int16_t slot, Keylist list)
 }
 }
 
-void Loadkeys(int16_t slot, const std::wstring& keypath)
+void Loadkeys(int16_t slot, const std::wstring& keypath, int32_t maxindex)
 {
     Keylist list;
     list.path = keypath + L"\\";
@@ -32,7 +28,7 @@ void Loadkeys(int16_t slot, const std::wstring& keypath)
         Placeslot(slot, std::move(list));
         return;
     }
-    r = std::min(r, maxindex);
+    r = std::min({r, maxindex, maxkeyindex});
     // keynames is shared scratch: copy it before the reads below.
     std::vector<std::wstring> names(keynames.begin(), keynames.begin() + r + 1);
     list.last = int16_t(r);

@@ -22,9 +22,15 @@ inline constexpr wchar_t labelsroot[] = L"AppEvents\\EventLabels";
 extern std::vector<Keylist> apps;
 extern Keylist eventlabels;
 
+// Indexes are 16-bit: a key with more subkeys than that is listed up to this index, which
+// leaves room for loops that run to the count inclusive and for one more event added by the
+// editor.
+inline constexpr int32_t maxkeyindex = INT16_MAX - 2;
+
 // Reads the subkeys of keypath (below HKEY_CURRENT_USER) into a slot: 0 the application list,
 // -1 the event labels, i >= 1 the events of application i. apps is resized to end at the slot.
-void Loadkeys(int16_t slot, const std::wstring& keypath);
+// Subkeys past maxindex are left out.
+void Loadkeys(int16_t slot, const std::wstring& keypath, int32_t maxindex = maxkeyindex);
 // Index of the label key named exactly (case-sensitive) name, or -1.
 int16_t Findlabel(const std::wstring& name);
 // Number of applications in apps[0].

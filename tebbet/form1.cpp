@@ -284,6 +284,11 @@ HWND Form1()
     return state.window;
 }
 
+const Windowlayout& Form1layout()
+{
+    return form1layout;
+}
+
 HWND Nexttabstop(HWND current, bool forward)
 {
     const int count = int(std::size(controls));

@@ -2,6 +2,8 @@
 // List1, every known event in List2, and the buttons that edit them.
 #pragma once
 
+#include "window.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -34,6 +36,8 @@ extern int16_t curapp;
 HWND Createform1(HINSTANCE instance, int show);
 // The window while it exists, else null.
 HWND Form1();
+// The window's face: controls and their places in twips, headings, client size.
+const Windowlayout& Form1layout();
 // Keyboard navigation for the window; true when msg was handled and must not be dispatched.
 bool Form1message(MSG& msg);
 // The control that Tab (forward) or Shift+Tab moves to from current, in the tab-index order.

@@ -146,6 +146,37 @@ TEST_F(Mainwindow, EveryUnloadPathSavesTheShownListRemovesTheIconAndEndsTheProgr
     }
 }
 
+TEST_F(Mainwindow, AnExitThatCannotSaveTellsTheUserAndStillEnds)
+{
+    struct Path {
+        const char* name;
+        std::function<void()> unload;
+        bool told;  // at the end of the session no one is there to answer a message
+    };
+    const std::vector<Path> paths = {
+        {"Command4", [this] { Click(Command4); }, true},
+        {"end of session", [] { SendMessageW(Form1(), WM_ENDSESSION, TRUE, 0); }, false},
+    };
+    for (const Path& path : paths) {
+        SCOPED_TRACE(path.name);
+        listfolder = folder.path();
+        Start();
+        Addrow(L"z.wav");
+        listfolder = folder.File(L"gone");
+        std::vector<std::wstring> told;
+        messagehook = [&](HWND, const std::wstring& text, const std::wstring&, UINT) {
+            told.push_back(text);
+            return IDOK;
+        };
+        path.unload();
+        EXPECT_TRUE(Pump());
+        EXPECT_EQ(Form1(), nullptr);
+        EXPECT_FALSE(Iconpresent());
+        EXPECT_EQ(told.size(), path.told ? 1u : 0u);
+        EXPECT_EQ(Readbytes(folder.File(L".Default-0.dat")), "a.wav\r\nb.wav\r\n");
+    }
+}
+
 TEST_F(Mainwindow, NothingIsSavedForAnApplicationWithoutEvents)
 {
     Start();

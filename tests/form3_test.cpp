@@ -85,6 +85,15 @@ TEST_F(Tray, IconRecordAndShellRestart)
     ASSERT_FALSE(Iconpresent());
     SendMessageW(Form3(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_TRUE(Iconpresent());
+    // Adding an icon that is there already succeeds and leaves one icon, so no retry is armed.
+    EXPECT_TRUE(tuskicon1());
+    EXPECT_FALSE(KillTimer(Form3(), form3::Timer1));
+    // A retry tick (armed while the shell refused the icon) adds it.
+    tuskicon2();
+    SendMessageW(Form3(), WM_TIMER, form3::Timer1, 0);
+    EXPECT_TRUE(Iconpresent());
+    EXPECT_TRUE(tuskicon2());
+    EXPECT_FALSE(Iconpresent());
 }
 
 }

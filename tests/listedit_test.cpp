@@ -123,6 +123,12 @@ TEST_F(Listedit, ChangeWritesTheSelectedRowEvenBeforeItIsSaved)
     Select(0);
     EXPECT_EQ(Makecurrent(list), Makeresult::written);
     EXPECT_EQ(Current(), L"C:\\新しい.wav");
+    // A .Current value the user may not change is a failure, not a change.
+    Readonlykey lock(root + L"App\\Open\\.Current");
+    Rows({L"locked.wav"});
+    Select(0);
+    EXPECT_EQ(Makecurrent(list), Makeresult::failed);
+    EXPECT_EQ(Current(), L"C:\\新しい.wav");
 }
 
 TEST_F(Listedit, NothingChangesWhileNoEventIsShown)

@@ -96,6 +96,17 @@ TEST_F(Registry, EnumregkeysStopsAtANameThatDoesNotFitTheBuffer)
     EXPECT_EQ(keynames[0], std::wstring(79, L'y'));
 }
 
+TEST_F(Registry, AKeyTheUserMayOnlyReadListsAndRefusesWrites)
+{
+    Putvalue(L"Apps\\one", L"v", L"old");
+    Readonlykey lock(L"Apps");
+    Readonlykey lockone(L"Apps\\one");
+    EXPECT_EQ(Enumregkeys(HKEY_CURRENT_USER, L"Apps"), 0);
+    EXPECT_EQ(keynames, (std::vector<std::wstring>{L"one"}));
+    EXPECT_FALSE(Setregstr(HKEY_CURRENT_USER, L"Apps\\one", L"v", L"new"));
+    EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, L"Apps\\one", L"v"), L"old");
+}
+
 TEST(Cutnull, CutsAtTheFirstNul)
 {
     EXPECT_EQ(Cutnull(std::wstring(L"abc\0def\0", 8)), L"abc");

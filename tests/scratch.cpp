@@ -2,6 +2,9 @@
 
 #include "text.h"
 
+#include <gtest/gtest.h>
+
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <cstring>
@@ -51,6 +54,31 @@ Scratchregistry::~Scratchregistry()
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     key_.reset();
     RegDeleteTreeW(HKEY_CURRENT_USER, name_.c_str());
+}
+
+namespace {
+bool Setpermissions(const std::wstring& keypath, const wchar_t* sddl)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    Regkey key;
+    bool done = RegOpenKeyExW(HKEY_CURRENT_USER, keypath.c_str(), 0, WRITE_DAC, key.put()) == ERROR_SUCCESS &&
+                RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+    LocalFree(descriptor);
+    return done;
+}
+}
+
+Readonlykey::Readonlykey(std::wstring keypath) : path_(std::move(keypath))
+{
+    // Everyone may read, and change the permissions back.
+    EXPECT_TRUE(Setpermissions(path_, L"D:P(A;;KRWD;;;WD)")) << "cannot protect the key";
+}
+
+Readonlykey::~Readonlykey()
+{
+    Setpermissions(path_, L"D:P(A;;KA;;;WD)");
 }
 
 Scratchfolder::Scratchfolder()

@@ -22,6 +22,20 @@ private:
     Regkey key_;
 };
 
+// While it lives, keypath (below the overridden HKEY_CURRENT_USER) may be read and listed but
+// not changed or deleted, as a key an administrator protected; its permissions are restored at
+// the end.
+class Readonlykey {
+public:
+    explicit Readonlykey(std::wstring keypath);
+    ~Readonlykey();
+    Readonlykey(const Readonlykey&) = delete;
+    Readonlykey& operator=(const Readonlykey&) = delete;
+
+private:
+    std::wstring path_;
+};
+
 class Scratchfolder {
 public:
     Scratchfolder();

@@ -182,6 +182,66 @@ TEST_F(Editing, RemoveEventDeletesItsCurrentKeyAndNeedsASelectedLine)
     EXPECT_TRUE(Keyexists(approot + L".Default\\Unlabelled"));
 }
 
+// The commands on the table alone, as the window runs them.
+class Commands : public Editorwindow {
+protected:
+    void SetUp() override
+    {
+        Puttree();
+        Loadtree();
+    }
+};
+
+TEST_F(Commands, ChangeTheTableOnlyWhenTheRegistryChanged)
+{
+    // The table was read before this key appeared: Zeta has no events in it.
+    Putkey(approot + L"Zeta\\Navigating\\.Current");
+    {
+        Readonlykey current(approot + L"Zeta\\Navigating\\.Current");
+        Readonlykey event(approot + L"Explorer\\Navigating");
+        Readonlykey app(approot + L"Zeta");
+        EXPECT_EQ(Addevent(3, 0), Outcome::failed);
+        EXPECT_EQ(apps[3].last, -1);
+        EXPECT_EQ(Removeevent(2, 0), Outcome::failed);
+        EXPECT_EQ(apps[2].names, Rowlist{L"Navigating"});
+        EXPECT_EQ(Deleteapplication(3), Outcome::failed);
+        EXPECT_TRUE(Keyexists(approot + L"Zeta"));
+    }
+    EXPECT_EQ(Addevent(3, 0), Outcome::done);
+    EXPECT_EQ(apps[3].names, Rowlist{L"Navigating"});
+    EXPECT_EQ(apps[3].labelidx, std::vector<int16_t>{0});
+    EXPECT_TRUE(Valueexists(approot + L"Zeta\\Navigating\\.Current", L""));
+    EXPECT_EQ(Removeevent(2, 0), Outcome::done);
+    EXPECT_EQ(apps[2].last, -1);
+    EXPECT_FALSE(Keyexists(approot + L"Explorer\\Navigating"));
+    EXPECT_EQ(Deleteapplication(3), Outcome::done);
+    EXPECT_FALSE(Keyexists(approot + L"Zeta"));
+    EXPECT_EQ(Addapplication(L"C:\\x\\Tool.v2.exe"), Outcome::done);
+    EXPECT_EQ(Defaultvalue(approot + L"Tool"), L"Tool");
+    // Nothing to do: no path, no name, no such application or event or label.
+    for (Outcome outcome : {Addapplication(L""), Addapplication(L"C:\\x\\.hidden.exe"), Addevent(9, 0), Addevent(1, 3),
+                            Removeevent(1, 5), Removeevent(0, 0), Deleteapplication(0), Deleteapplication(4)})
+        EXPECT_EQ(outcome, Outcome::nothing);
+    EXPECT_EQ(apps[1].last, 1);
+}
+
+TEST_F(Editing, AFailedCommandWarnsAndLeavesTheListsAsTheyWere)
+{
+    Putkey(approot + L"Zeta\\Navigating\\.Current");
+    Readonlykey current(approot + L"Zeta\\Navigating\\.Current");
+    std::vector<std::wstring> warned;
+    messagehook = [&](HWND, const std::wstring& text, const std::wstring&, UINT) {
+        warned.push_back(text);
+        return IDOK;
+    };
+    Select(Item(Combo1), 2);
+    Select(Item(List2), 0);
+    Click(Item(Command1));
+    EXPECT_EQ(warned.size(), 1u);
+    EXPECT_TRUE(Rows(Item(List1)).empty());
+    EXPECT_EQ(apps[3].last, -1);
+}
+
 class Noapplications : public Editorwindow {};
 
 TEST_F(Noapplications, DeleteAndAddEventDoNothing)

@@ -1,4 +1,5 @@
 #include "editorwindow.h"
+#include "layoutcheck.h"
 
 namespace {
 
@@ -66,6 +67,18 @@ TEST_F(Form1window, LayoutKeepsTheEllipsisOverTheComboAndTabsInTableOrder)
     Select(Item(List2), 0);
     EXPECT_EQ(Nexttabstop(Item(List2), true), Item(Command1));
     EXPECT_EQ(Nexttabstop(Item(Command1), true), Item(Combo1));
+}
+
+TEST_F(Form1window, ControlsStayInsideTheWindowAt96And144Dpi)
+{
+    Puttree();
+    Open();
+    // "..." lies on Combo1's arrow and takes its clicks.
+    const std::pair<int, int> mayoverlap[] = {{Command6, Combo1}};
+    for (UINT dpi : {96u, 144u, 96u}) {
+        Changewindowdpi(Form1(), dpi);
+        Checklayout(Form1(), Form1layout(), dpi, mayoverlap);
+    }
 }
 
 TEST_F(Form1window, EllipsisDropsTheComboInPlace)

@@ -353,6 +353,11 @@ HWND Form1()
     return state.window;
 }
 
+const Windowlayout& Form1layout()
+{
+    return form1layout;
+}
+
 void Showform1()
 {
     if (!state.window) return;

@@ -2,6 +2,8 @@
 // commands. Its creation is the program's start-up and its unload the program's end.
 #pragma once
 
+#include "window.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -48,6 +50,8 @@ extern std::function<void(const std::string& path, UINT flags)> playsoundhook;
 HWND Createform1(HINSTANCE instance);
 // The main window while it exists, else null.
 HWND Form1();
+// The main window's face: controls and their places in twips, headings, client size.
+const Windowlayout& Form1layout();
 // Shows the main window and brings it to the front.
 void Showform1();
 // Unloads the main window: saves the shown list, removes the icon and ends the program.
