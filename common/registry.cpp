@@ -11,6 +11,7 @@ std::vector<std::wstring> keynames;
 namespace {
 constexpr DWORD valuebuffer = 1024;
 constexpr DWORD namebuffer = 80;
+constexpr DWORD widenamebuffer = 256;  // key names hold at most 255 characters
 }
 
 std::wstring Getregstr(HKEY root, const std::wstring& keypath, const std::wstring& valuename)
@@ -47,17 +48,26 @@ int32_t Enumregkeys(HKEY root, const std::wstring& keypath)
 {
     Regkey key;
     // Listing needs read access only: a key the user may read but not change still lists.
-    if (RegOpenKeyExA(root, Toansi(keypath).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
-        return -1;
-    for (int32_t i = 0;; ++i) {
-        std::array<char, namebuffer> buffer;
-        buffer.fill(' ');
-        // A name that does not fit the buffer ends the listing like the end of the list does.
-        if (RegEnumKeyA(key.get(), DWORD(i), buffer.data(), namebuffer) != ERROR_SUCCESS)
-            return i - 1;
-        keynames.resize(size_t(i) + 1);
-        keynames[size_t(i)] = Cutnull(Fromansi(std::string(buffer.data(), buffer.size())));
+    if (RegOpenKeyExA(root, Toansi(keypath).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return -1;
+    std::vector<std::wstring> names;
+    for (DWORD index = 0;; ++index) {
+        // Names are read as they are: the ANSI functions would hand back a name the code page
+        // cannot spell as another key's name ("Victim¥Open" as the path "Victim\Open").
+        std::array<wchar_t, widenamebuffer> buffer{};
+        DWORD length = widenamebuffer;
+        if (RegEnumKeyExW(key.get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        std::wstring name(buffer.data(), length);
+        // Such a name is left out: every later use of it would address another key.
+        if (!Fitsansi(name)) continue;
+        // A name that does not fit the ANSI buffer ends the listing like the end of the list does.
+        if (Toansi(name).size() >= namebuffer) break;
+        names.push_back(std::move(name));
     }
+    if (names.empty()) return -1;
+    keynames = std::move(names);
+    return int32_t(keynames.size()) - 1;
 }
 
 std::wstring Cutnull(const std::wstring& text)

@@ -16,7 +16,8 @@ std::wstring Getregstr(HKEY root, const std::wstring& keypath, const std::wstrin
 // Writes a REG_SZ value, creating every missing level of the key path.
 bool Setregstr(HKEY root, const std::wstring& keypath, const std::wstring& valuename, const std::wstring& data);
 // Fills keynames(0..r) and returns r; -1 for a key that cannot be opened or has no subkeys, and
-// then keynames is left as it was.
+// then keynames is left as it was. A subkey whose name the ANSI code page cannot spell exactly is
+// left out; one whose name takes 80 bytes or more in it ends the listing.
 int32_t Enumregkeys(HKEY root, const std::wstring& keypath);
 // The text before its first NUL character.
 std::wstring Cutnull(const std::wstring& text);

@@ -18,25 +18,28 @@ std::wstring Appkey(const std::wstring& name)
     return std::wstring(appsroot) + L"\\" + name;
 }
 
-// Deletes the subkey name of parent, its own subkeys first: NT-family registries refuse to
-// delete a key that still has subkeys.
-bool Deletetree(HKEY parent, const std::string& name)
+// Whether key `name` of parent and everything below it may be deleted. Names are read wide:
+// whatever they are, each is the name of the key it came from.
+bool Deletable(HKEY parent, const std::wstring& name)
 {
     Regkey key;
-    if (RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, key.put()) == ERROR_SUCCESS) {
-        std::array<char, keynamebuffer> child{};
-        // Deleting a subkey moves the next one to its index; one that stays is stepped over.
-        for (DWORD i = 0; RegEnumKeyA(key.get(), i, child.data(), keynamebuffer) == ERROR_SUCCESS;)
-            if (!Deletetree(key.get(), child.data())) ++i;
+    if (RegOpenKeyExW(parent, name.c_str(), 0, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, key.put()) !=
+        ERROR_SUCCESS)
+        return false;
+    for (DWORD i = 0;; ++i) {
+        std::array<wchar_t, keynamebuffer> child{};
+        DWORD length = keynamebuffer;
+        LONG got = RegEnumKeyExW(key.get(), i, child.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (got == ERROR_NO_MORE_ITEMS) return true;
+        if (got != ERROR_SUCCESS || !Deletable(key.get(), std::wstring(child.data(), length))) return false;
     }
-    key.reset();
-    return RegDeleteKeyA(parent, name.c_str()) == ERROR_SUCCESS;
 }
 
-bool Haskey(const std::wstring& keypath)
+// Missing, not merely out of reach: a key that cannot be opened may well be there.
+bool Keymissing(const std::wstring& keypath)
 {
     Regkey key;
-    return RegOpenKeyExA(HKEY_CURRENT_USER, Toansi(keypath).c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(HKEY_CURRENT_USER, keypath.c_str(), 0, KEY_READ, key.put()) == ERROR_FILE_NOT_FOUND;
 }
 
 bool Isapp(int16_t app)
@@ -50,9 +53,10 @@ bool Delregkey(HKEY root, const std::wstring& parent, const std::wstring& name)
     // An empty name would stand for parent itself.
     if (name.empty()) return false;
     Regkey key;
-    if (RegOpenKeyExA(root, Toansi(parent).c_str(), 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS) return false;
-    bool deleted = Deletetree(key.get(), Toansi(name));
-    return RegCloseKey(key.release()) == ERROR_SUCCESS && deleted;
+    if (RegOpenKeyExW(root, parent.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
+    // All or nothing: a key with a part that cannot go stays whole.
+    if (!Deletable(key.get(), name)) return false;
+    return RegDeleteTreeW(key.get(), name.c_str()) == ERROR_SUCCESS;
 }
 
 std::wstring Filetitle(const std::wstring& path)
@@ -88,7 +92,7 @@ Outcome Removeevent(int16_t app, int16_t event)
     Keylist& events = apps[size_t(app)];
     std::wstring appkey = Appkey(apps[0].names[size_t(app - 1)]);
     if (!Delregkey(HKEY_CURRENT_USER, appkey, events.names[size_t(event)]) &&
-        Haskey(appkey + L"\\" + events.names[size_t(event)]))
+        !Keymissing(appkey + L"\\" + events.names[size_t(event)]))
         return Outcome::failed;
     events.names.erase(events.names.begin() + event);
     events.texts.erase(events.texts.begin() + event);

@@ -10,8 +10,9 @@
 #include <cstdint>
 #include <string>
 
-// Deletes the subkey name of parent under root with everything below it. False when parent
-// cannot be opened or the key could not be removed.
+// Deletes the subkey name of parent under root with everything below it, whatever the names
+// below it are. All or nothing: false, and the key left whole, when parent cannot be opened or
+// some key of the tree may not be deleted.
 bool Delregkey(HKEY root, const std::wstring& parent, const std::wstring& name);
 // The file title of path as the common dialogs give it ("" when they cannot).
 std::wstring Filetitle(const std::wstring& path);

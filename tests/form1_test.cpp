@@ -95,14 +95,14 @@ TEST_F(Mainwindow, ApplicationSwitchSavesTheListLeftAndShowsEventZeroFromTheTabl
     EXPECT_EQ(Text(regbox2), L"old.wav");
 }
 
-TEST_F(Mainwindow, EventSwitchSavesTheListLeftAndReadsTheNewOneFromItsFile)
+TEST_F(Mainwindow, EventSwitchLeavesAnUneditedListAloneAndReadsTheNewOneFromItsFile)
 {
     Start();
     Writebytes(folder.File(L".Default-0.dat"), "elsewhere.wav\r\n");
     Writebytes(folder.File(L".Default-1.dat"), "open.wav\r\n");
     Pickevent(1);
-    // The list left is rewritten from List2, even unchanged.
-    EXPECT_EQ(Readbytes(folder.File(L".Default-0.dat")), "a.wav\r\nb.wav\r\n");
+    // The list left was not edited: its file stays as it is.
+    EXPECT_EQ(Readbytes(folder.File(L".Default-0.dat")), "elsewhere.wav\r\n");
     EXPECT_EQ(curevent, 1);
     EXPECT_EQ(Rows(List2), Rowlist{L"open.wav"});
     EXPECT_EQ(Count(L"listcount.Default-1"), L"1");

@@ -114,7 +114,7 @@ TEST_F(Listfiles, NamesAreKeptOrEscapedButNeverLeaveTheFolder)
     const std::vector<Case> cases = {
         {L".Default", L".Default-3.dat"},
         {L"My App", L"My App-3.dat"},
-        {L"..", L"..-3.dat"},
+        {L"..", L".%2E-3.dat"},
         {L"a/b", L"a%2Fb-3.dat"},
         {L"x:y*z?", L"x%3Ay%2Az%3F-3.dat"},
         {L"<q>\"|", L"%3Cq%3E%22%7C-3.dat"},
@@ -125,8 +125,8 @@ TEST_F(Listfiles, NamesAreKeptOrEscapedButNeverLeaveTheFolder)
     // A name with backslashes cannot be a registry key, but a forward slash and ".." can.
     Tree({{L"..", 12}, {L"a/..", 1}});
     Loadalllists();
-    EXPECT_TRUE(Fileexists(folder.File(L"..-11.dat")));
-    EXPECT_TRUE(Fileexists(folder.File(L"a%2F..-0.dat")));
+    EXPECT_TRUE(Fileexists(folder.File(L".%2E-11.dat")));
+    EXPECT_TRUE(Fileexists(folder.File(L"a%2F.%2E-0.dat")));
     EXPECT_EQ(Getsetting(L"listcount..-11", L""), L"0");
     EXPECT_EQ(Filesin(folder.path()).size(), 13u);
 }

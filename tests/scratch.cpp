@@ -70,10 +70,10 @@ bool Setpermissions(const std::wstring& keypath, const wchar_t* sddl)
 }
 }
 
-Readonlykey::Readonlykey(std::wstring keypath) : path_(std::move(keypath))
+Readonlykey::Readonlykey(std::wstring keypath, bool readable) : path_(std::move(keypath))
 {
-    // Everyone may read, and change the permissions back.
-    EXPECT_TRUE(Setpermissions(path_, L"D:P(A;;KRWD;;;WD)")) << "cannot protect the key";
+    // Everyone may read (or not), and change the permissions back.
+    EXPECT_TRUE(Setpermissions(path_, readable ? L"D:P(A;;KRWD;;;WD)" : L"D:P(A;;WD;;;WD)")) << "cannot protect the key";
 }
 
 Readonlykey::~Readonlykey()

@@ -22,12 +22,13 @@ private:
     Regkey key_;
 };
 
-// While it lives, keypath (below the overridden HKEY_CURRENT_USER) may be read and listed but
-// not changed or deleted, as a key an administrator protected; its permissions are restored at
-// the end.
+// While it lives, keypath (below the overridden HKEY_CURRENT_USER) is protected as an
+// administrator might protect it: it may be read and listed but not changed, or (readable
+// false) not even read. Its permissions are restored at the end. (Wine lets a protected key be
+// deleted all the same; a key that cannot be read cannot be deleted with care either.)
 class Readonlykey {
 public:
-    explicit Readonlykey(std::wstring keypath);
+    explicit Readonlykey(std::wstring keypath, bool readable = true);
     ~Readonlykey();
     Readonlykey(const Readonlykey&) = delete;
     Readonlykey& operator=(const Readonlykey&) = delete;

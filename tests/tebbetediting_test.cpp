@@ -198,15 +198,16 @@ TEST_F(Commands, ChangeTheTableOnlyWhenTheRegistryChanged)
     Putkey(approot + L"Zeta\\Navigating\\.Current");
     {
         Readonlykey current(approot + L"Zeta\\Navigating\\.Current");
-        Readonlykey event(approot + L"Explorer\\Navigating");
-        Readonlykey app(approot + L"Zeta");
+        Readonlykey event(approot + L"Explorer\\Navigating", false);
+        Readonlykey app(approot + L"Zeta", false);
         EXPECT_EQ(Addevent(3, 0), Outcome::failed);
         EXPECT_EQ(apps[3].last, -1);
         EXPECT_EQ(Removeevent(2, 0), Outcome::failed);
         EXPECT_EQ(apps[2].names, Rowlist{L"Navigating"});
         EXPECT_EQ(Deleteapplication(3), Outcome::failed);
-        EXPECT_TRUE(Keyexists(approot + L"Zeta"));
     }
+    EXPECT_TRUE(Keyexists(approot + L"Zeta\\Navigating\\.Current")) << "left whole";
+    EXPECT_TRUE(Keyexists(approot + L"Explorer\\Navigating\\.Current")) << "left whole";
     EXPECT_EQ(Addevent(3, 0), Outcome::done);
     EXPECT_EQ(apps[3].names, Rowlist{L"Navigating"});
     EXPECT_EQ(apps[3].labelidx, std::vector<int16_t>{0});

@@ -39,7 +39,11 @@ void Changesound(int16_t app, int16_t event)
     if (count == 0) return;
     int16_t k = int16_t(std::floor(Drawrandom() * count));
     if (k >= count) k = int16_t(count - 1);
-    Setregstr(HKEY_CURRENT_USER, Currentkey(app, event), L"", soundlists.Get(app, event, k));
+    std::wstring key = Currentkey(app, event);
+    std::wstring pick = soundlists.Get(app, event, k);
+    // A value that already holds the pick is left alone. A failed write leaves the old sound,
+    // which the next pass tries to change again.
+    if (Getregstr(HKEY_CURRENT_USER, key, L"") != pick) Setregstr(HKEY_CURRENT_USER, key, L"", pick);
 }
 
 void Changepass()

@@ -10,50 +10,157 @@
 #include <algorithm>
 #include <array>
 #include <cwchar>
+#include <cwctype>
 #include <optional>
+#include <string_view>
 
 std::wstring listfolder;
 
 namespace {
+// GetTempFileName names the save's temporary files <prefix><1 to 4 hex digits>.tmp.
+constexpr wchar_t tempprefix[] = L"kvx";
+}
+
+namespace {
 // A list holds 101 paths; reading stops well before a huge stray file could fill memory.
 constexpr DWORD maxreadbytes = 4u << 20;
+// A .Current value holds 1023 bytes: a longer line could never be made a current sound.
+constexpr size_t maxlinechars = 1023;
 
-std::optional<std::vector<std::wstring>> Readlistfile(const std::wstring& path)
+constexpr char utf8mark[] = "\xEF\xBB\xBF";
+constexpr char utf16lemark[] = "\xFF\xFE";
+constexpr char utf16bemark[] = "\xFE\xFF";
+
+struct Listread {
+    std::vector<std::wstring> entries;
+    Listencoding encoding = Listencoding::ansi;
+    uint8_t unread = unreadnone;
+};
+
+// Text in a multibyte code page; bytes that are not text in it are marked in unread.
+std::wstring Decode(UINT codepage, std::string_view bytes, uint8_t& unread)
+{
+    if (bytes.empty()) return {};
+    int size = MultiByteToWideChar(codepage, MB_ERR_INVALID_CHARS, bytes.data(), int(bytes.size()), nullptr, 0);
+    DWORD flags = MB_ERR_INVALID_CHARS;
+    if (size <= 0) {
+        unread |= unreadnottext;
+        flags = 0;
+        size = MultiByteToWideChar(codepage, 0, bytes.data(), int(bytes.size()), nullptr, 0);
+    }
+    std::wstring text(size_t(std::max(size, 0)), L'\0');
+    if (size > 0) MultiByteToWideChar(codepage, flags, bytes.data(), int(bytes.size()), text.data(), size);
+    return text;
+}
+
+std::wstring Decodeutf16(std::string_view bytes, bool bigendian, uint8_t& unread)
+{
+    if (bytes.size() % 2) unread |= unreadnottext;
+    std::wstring text(bytes.size() / 2, L'\0');
+    for (size_t k = 0; k < text.size(); ++k) {
+        auto first = unsigned(static_cast<unsigned char>(bytes[2 * k]));
+        auto second = unsigned(static_cast<unsigned char>(bytes[2 * k + 1]));
+        text[k] = wchar_t(bigendian ? (first << 8 | second) : (second << 8 | first));
+    }
+    return text;
+}
+
+// The entries of a list file's text: one per line, lines ending in CR LF, LF or a lone CR;
+// blank lines name no sound (the writer never writes one).
+void Splitlines(const std::wstring& text, Listread& read)
+{
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find_first_of(L"\r\n", at);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring line = text.substr(at, end - at);
+        at = end + (text.compare(end, 2, L"\r\n") == 0 ? 2 : 1);
+        if (line.empty()) continue;
+        if (std::any_of(line.begin(), line.end(), [](wchar_t c) { return (c < 0x20 && c != L'\t') || c == 0xFFFD; }))
+            read.unread |= unreadnottext;
+        if (line.size() > maxlinechars) {
+            read.unread |= unreadtoolong;
+            continue;
+        }
+        if (read.entries.size() == size_t(Soundtable::capacity)) {
+            read.unread |= unreadtoomany;
+            return;
+        }
+        read.entries.push_back(std::move(line));
+    }
+}
+
+std::optional<Listread> Readlistfile(const std::wstring& path)
 {
     Kernelhandle file = Ownfile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
-    std::vector<std::wstring> entries;
-    std::string line;
-    bool pendingcr = false;
-    auto endline = [&] {
-        // Blank lines name no sound; the writer never writes one.
-        if (!line.empty()) entries.push_back(Fromansi(line));
-        line.clear();
-    };
-    std::array<char, 65536> chunk;
-    DWORD total = 0;
-    while (entries.size() < size_t(Soundtable::capacity) && total < maxreadbytes) {
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size)) return std::nullopt;
+    Listread read;
+    if (size.QuadPart > maxreadbytes) read.unread |= unreadtoolarge;
+    std::string bytes(size_t(std::min<LONGLONG>(size.QuadPart, maxreadbytes)), '\0');
+    for (size_t done = 0; done < bytes.size();) {
         DWORD got = 0;
-        if (!ReadFile(file.get(), chunk.data(), DWORD(chunk.size()), &got, nullptr)) return std::nullopt;
-        if (got == 0) break;
-        total += got;
-        for (DWORD i = 0; i < got && entries.size() < size_t(Soundtable::capacity); ++i) {
-            char c = chunk[i];
-            if (c == '\n') {
-                if (!pendingcr) endline();
-                pendingcr = false;
-            } else if (c == '\r') {
-                endline();
-                pendingcr = true;
-            } else {
-                pendingcr = false;
-                line.push_back(c);
-            }
+        if (!ReadFile(file.get(), bytes.data() + done, DWORD(bytes.size() - done), &got, nullptr)) return std::nullopt;
+        if (got == 0) {
+            bytes.resize(done);  // the file shrank meanwhile
+            break;
         }
+        done += got;
     }
-    if (entries.size() < size_t(Soundtable::capacity)) endline();
-    return entries;
+    std::string_view view(bytes);
+    std::wstring text;
+    if (view.starts_with(utf8mark)) {
+        read.encoding = Listencoding::utf8;
+        text = Decode(CP_UTF8, view.substr(3), read.unread);
+    } else if (view.starts_with(utf16lemark) || view.starts_with(utf16bemark)) {
+        bool bigendian = view.starts_with(utf16bemark);
+        read.encoding = bigendian ? Listencoding::utf16be : Listencoding::utf16le;
+        text = Decodeutf16(view.substr(2), bigendian, read.unread);
+    } else {
+        text = Decode(CP_ACP, view, read.unread);
+    }
+    Splitlines(text, read);
+    return read;
+}
+
+// The bytes of a list file in its encoding, with its byte-order mark.
+std::string Encode(const std::vector<std::wstring>& entries, Listencoding encoding)
+{
+    std::wstring text;
+    for (const std::wstring& entry : entries) text += entry + L"\r\n";
+    switch (encoding) {
+    case Listencoding::ansi: return Toansi(text);
+    case Listencoding::utf8: {
+        int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+        std::string bytes(size_t(std::max(size, 0)), '\0');
+        if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data(), size, nullptr, nullptr);
+        return utf8mark + bytes;
+    }
+    case Listencoding::utf16le:
+    case Listencoding::utf16be: {
+        bool bigendian = encoding == Listencoding::utf16be;
+        std::string bytes = bigendian ? utf16bemark : utf16lemark;
+        for (wchar_t c : text) {
+            char high = char(unsigned(c) >> 8), low = char(unsigned(c) & 0xFF);
+            bytes += bigendian ? high : low;
+            bytes += bigendian ? low : high;
+        }
+        return bytes;
+    }
+    }
+    return {};
+}
+
+// CON, PRN, AUX, NUL, COM0-COM9 and LPT0-LPT9 in any case, with blanks or dots after them:
+// names Windows takes for devices.
+bool Isdevicename(std::wstring base)
+{
+    while (!base.empty() && (base.back() == L' ' || base.back() == L'.')) base.pop_back();
+    for (wchar_t& c : base) c = wchar_t(std::towupper(c));
+    if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL") return true;
+    return base.size() == 4 && (base.starts_with(L"COM") || base.starts_with(L"LPT")) && base[3] >= L'0' &&
+           base[3] <= L'9';
 }
 
 bool Writeall(HANDLE file, const std::string& bytes)
@@ -65,12 +172,10 @@ bool Writeall(HANDLE file, const std::string& bytes)
 
 // Writes a sibling temporary file and moves it over the list file, so a failure or a crash
 // mid-write never leaves a half-written list behind.
-bool Replacelistfile(const std::wstring& path, const std::vector<std::wstring>& entries)
+bool Replacelistfile(const std::wstring& path, const std::string& bytes)
 {
     std::array<wchar_t, MAX_PATH + 1> temp{};
-    if (!GetTempFileNameW(listfolder.c_str(), L"kvx", 0, temp.data())) return false;
-    std::string bytes;
-    for (const std::wstring& entry : entries) bytes += Toansi(entry) + "\r\n";
+    if (!GetTempFileNameW(listfolder.c_str(), tempprefix, 0, temp.data())) return false;
     bool ok = false;
     {
         Kernelhandle file = Ownfile(
@@ -82,26 +187,35 @@ bool Replacelistfile(const std::wstring& path, const std::vector<std::wstring>& 
     return ok;
 }
 
-void Storecount(int16_t app, int16_t event, size_t count)
+// Writes the count only when it differs from the one stored: a start-up on unchanged lists
+// writes nothing.
+bool Storecount(int16_t app, int16_t event, size_t count)
 {
-    Savesetting(Countkey(app, event), std::to_wstring(count));
+    std::wstring key = Countkey(app, event);
+    std::wstring text = std::to_wstring(count);
+    return Getsetting(key, L"") == text || Savesetting(key, text);
 }
 }
 
 std::wstring Escapename(const std::wstring& name)
 {
-    static constexpr wchar_t forbidden[] = L"\\/:*?\"<>|";
+    static constexpr wchar_t forbidden[] = L"\\/:*?\"<>|%";
+    auto escaped = [](wchar_t c) {
+        // Every character escaped is ASCII: two hex digits keep the longest key name's file name
+        // within the system's limit.
+        wchar_t code[4];
+        std::swprintf(code, 4, L"%%%02X", unsigned(c));
+        return std::wstring(code);
+    };
     std::wstring out;
-    for (wchar_t c : name) {
-        if (c < 0x20 || std::wcschr(forbidden, c)) {
-            // Every such character is ASCII: two hex digits keep the longest key name's file name
-            // within the system's limit.
-            wchar_t code[4];
-            std::swprintf(code, 4, L"%%%02X", unsigned(c));
-            out += code;
-        } else {
-            out += c;
-        }
+    for (size_t k = 0; k < name.size(); ++k) {
+        wchar_t c = name[k];
+        bool escape = c < 0x20 || std::wcschr(forbidden, c) ||
+                      // Windows opens "AUX.b-0.dat" as the device AUX.
+                      (k == 0 && Isdevicename(name.substr(0, name.find(L'.')))) ||
+                      // A trailing dot or blank is dropped by Windows from a name.
+                      (k + 1 == name.size() && (c == L'.' || c == L' '));
+        out += escape ? escaped(c) : std::wstring(1, c);
     }
     return out;
 }
@@ -115,20 +229,21 @@ void Loaddata(int16_t app, int16_t event)
 {
     if (!Validevent(app, event)) return;
     std::wstring path = Listfilename(app, event);
-    auto entries = Readlistfile(path);
-    if (!entries) {
+    auto read = Readlistfile(path);
+    if (!read) {
         // Usually the file does not exist yet: create it empty (never truncating) and read again.
         Kernelhandle created = Ownfile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
         created.reset();
-        entries = Readlistfile(path);
+        read = Readlistfile(path);
     }
     // A file that exists but cannot be read holds a list nobody has seen: it must not be
     // overwritten. One that cannot even be created holds nothing.
-    soundlists.Setreadable(app, event, entries.has_value() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES);
-    std::vector<std::wstring> list = entries.value_or(std::vector<std::wstring>{});
-    for (size_t k = 0; k < list.size(); ++k) soundlists.Set(app, event, int16_t(k), list[k]);
-    Storecount(app, event, list.size());
+    soundlists.Setreadable(app, event, read.has_value() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES);
+    Listread list = read.value_or(Listread{});
+    soundlists.Setfileform(app, event, list.encoding, list.unread);
+    for (size_t k = 0; k < list.entries.size(); ++k) soundlists.Set(app, event, int16_t(k), list.entries[k]);
+    Storecount(app, event, list.entries.size());
 }
 
 bool Savedata(int16_t app, int16_t event, const std::vector<std::wstring>& entries)
@@ -139,14 +254,55 @@ bool Savedata(int16_t app, int16_t event, const std::vector<std::wstring>& entri
     if (!soundlists.Readable(app, event)) return entries.empty();
     size_t n = std::min(entries.size(), size_t(Soundtable::capacity));
     std::vector<std::wstring> kept(entries.begin(), entries.begin() + std::ptrdiff_t(n));
-    if (!Replacelistfile(Listfilename(app, event), kept)) return false;
+    Listencoding encoding = soundlists.Encoding(app, event);
+    if (!Replacelistfile(Listfilename(app, event), Encode(kept, encoding))) return false;
     for (size_t k = 0; k < n; ++k) soundlists.Set(app, event, int16_t(k), kept[k]);
     soundlists.Setreadable(app, event, true);
-    Storecount(app, event, n);
-    return true;
+    // The file now holds exactly what is shown.
+    soundlists.Setfileform(app, event, encoding, unreadnone);
+    // A count left stale would show the list cut short or padded.
+    return Storecount(app, event, n);
 }
 
 void Loadalllists()
 {
     Foreachevent(Loaddata);
+}
+
+std::wstring Unreadnote(int16_t app, int16_t event)
+{
+    static constexpr std::pair<uint8_t, const wchar_t*> parts[] = {
+        {unreadtoomany, L"101 番目より後のサウンド"},
+        {unreadtoolong, L"長すぎる行"},
+        {unreadnottext, L"文字として読めない部分"},
+        {unreadtoolarge, L"4 MB を超える部分"},
+    };
+    uint8_t unread = Validevent(app, event) ? soundlists.Unreadparts(app, event) : uint8_t(unreadnone);
+    std::wstring note;
+    for (auto [flag, text] : parts)
+        if (unread & flag) note += (note.empty() ? L"" : L"、") + std::wstring(text);
+    return note;
+}
+
+int Removeleftovers()
+{
+    int removed = 0;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((listfolder + L"\\" + tempprefix + L"*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    do {
+        std::wstring_view name(found.cFileName);
+        // The pattern matches short names too: the long name itself must be kvx<hex>.tmp.
+        bool ours = name.size() >= 8 && name.size() <= 11 && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                    CompareStringOrdinal(name.data(), 3, tempprefix, 3, TRUE) == CSTR_EQUAL &&
+                    CompareStringOrdinal(name.data() + name.size() - 4, 4, L".tmp", 4, TRUE) == CSTR_EQUAL &&
+                    std::all_of(name.begin() + 3, name.end() - 4, [](wchar_t c) { return std::iswxdigit(c) != 0; });
+        if (!ours) continue;
+        // Opened without sharing, the file goes when closed; a file in use is not opened.
+        Kernelhandle file = Ownfile(CreateFileW((listfolder + L"\\" + found.cFileName).c_str(), DELETE, 0, nullptr,
+                                                OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (file) ++removed;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return removed;
 }

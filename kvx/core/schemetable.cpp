@@ -56,6 +56,26 @@ void Soundtable::Setreadable(int16_t app, int16_t event, bool readable)
     if (Eventlist* list = Reach(app, event)) list->readable = readable;
 }
 
+Listencoding Soundtable::Encoding(int16_t app, int16_t event) const
+{
+    const Eventlist* list = Find(app, event);
+    return list ? list->encoding : Listencoding::ansi;
+}
+
+uint8_t Soundtable::Unreadparts(int16_t app, int16_t event) const
+{
+    const Eventlist* list = Find(app, event);
+    return list ? list->unread : uint8_t(unreadnone);
+}
+
+void Soundtable::Setfileform(int16_t app, int16_t event, Listencoding encoding, uint8_t unread)
+{
+    if (Eventlist* list = Reach(app, event)) {
+        list->encoding = encoding;
+        list->unread = unread;
+    }
+}
+
 int16_t Maxeventcount()
 {
     int16_t m = 0;

@@ -8,6 +8,19 @@
 #include <string>
 #include <vector>
 
+// How an event's list file is written: the encoding it was found in (a byte-order mark tells
+// UTF-8 and UTF-16; without one it is the ANSI code page).
+enum class Listencoding : uint8_t { ansi, utf8, utf16le, utf16be };
+
+// What of a list file could not be read exactly at its last load; a save drops it.
+enum Unread : uint8_t {
+    unreadnone = 0,
+    unreadtoomany = 1,   // more entries than a list holds
+    unreadtoolong = 2,   // a line longer than a path can be
+    unreadnottext = 4,   // bytes that are not text in the file's encoding
+    unreadtoolarge = 8,  // the part past the size read
+};
+
 // Entries 0..100 of every event's list. Memory grows with the entries held; an entry never
 // written reads as the empty text.
 class Soundtable {
@@ -21,11 +34,17 @@ public:
     // overwritten, and the list is not edited.
     bool Readable(int16_t app, int16_t event) const;
     void Setreadable(int16_t app, int16_t event, bool readable);
+    // The encoding of the list file and what of it could not be read (Unread flags).
+    Listencoding Encoding(int16_t app, int16_t event) const;
+    uint8_t Unreadparts(int16_t app, int16_t event) const;
+    void Setfileform(int16_t app, int16_t event, Listencoding encoding, uint8_t unread);
 
 private:
     struct Eventlist {
         std::vector<std::wstring> entries;
         bool readable = true;
+        Listencoding encoding = Listencoding::ansi;
+        uint8_t unread = unreadnone;
     };
     const Eventlist* Find(int16_t app, int16_t event) const;
     Eventlist* Reach(int16_t app, int16_t event);

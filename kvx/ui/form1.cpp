@@ -83,11 +83,25 @@ HWND Item(int id)
 constexpr wchar_t savefailed[] =
     L"サウンドリストを保存できませんでした。\r\nプログラムのフォルダーに書き込めるか確かめてください。";
 
-// The shown list, from its editing buffer List2. Nothing is stored for an event that does not
-// exist. False when the list could not be stored.
-bool Savelist()
+// The shown list, from its editing buffer List2, when the user changed it: a list nobody edited
+// is never rewritten. When its file could not all be read, the user is asked first whether to
+// drop what was not read; with no one to ask (the end of the session) the file stays as it is.
+// False when the list could not be stored.
+bool Savelist(bool canask)
 {
-    return !Validevent(curapp, curevent) || Savedata(curapp, curevent, Listrows(Item(List2)));
+    if (!Validevent(curapp, curevent)) return true;
+    std::vector<std::wstring> rows = Listrows(Item(List2));
+    if (rows == Savedsounds(curapp, curevent)) return true;
+    std::wstring unread = Unreadnote(curapp, curevent);
+    if (!unread.empty()) {
+        std::wstring question = L"このサウンドリストのファイルには読み込めなかった部分（" + unread +
+                                L"）があります。\r\n保存するとその部分は失われます。保存しますか？\r\n\r\n"
+                                L"「いいえ」を選ぶとファイルは元のまま残り、この変更は保存されません。";
+        if (!canask ||
+            Showmessage(state.window, question, form1caption, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+            return true;
+    }
+    return Savedata(curapp, curevent, rows);
 }
 
 // Before the shown event changes: when its list cannot be stored (a folder that cannot be written,
@@ -95,7 +109,7 @@ bool Savelist()
 // in List2 are not lost.
 bool Savebeforeswitch()
 {
-    if (Savelist()) return true;
+    if (Savelist(true)) return true;
     Showmessage(state.window, savefailed, form1caption, MB_OK | MB_ICONWARNING);
     return false;
 }
@@ -253,6 +267,8 @@ void Startup()
     curevent = 0;
     HWND combo = Item(Combo1);
     Fillrows(combo, Buildtable(), true);
+    // Before any save of this run: a temporary file there now is one an earlier run left.
+    Removeleftovers();
     Loadalllists();
     SendMessageW(combo, CB_SETCURSEL, 0, 0);
     OnCombo1click();
@@ -271,7 +287,7 @@ void Startup()
 // end of the session, when no one is there to answer a message.
 void Shutdown(bool endofsession)
 {
-    if (!Savelist() && !endofsession)
+    if (!Savelist(!endofsession) && !endofsession)
         Showmessage(state.window, savefailed, form1caption, MB_OK | MB_ICONWARNING);
     tuskicon2();
     DestroyWindow(state.window);

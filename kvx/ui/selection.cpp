@@ -5,12 +5,17 @@
 #include "registry.h"
 #include "schemetable.h"
 
-void Showsounds(HWND list, int16_t a, int16_t e)
+std::vector<std::wstring> Savedsounds(int16_t a, int16_t e)
 {
     std::vector<std::wstring> rows;
     int16_t count = Validevent(a, e) ? Readcount(a, e) : int16_t(0);
     for (int16_t k = 0; k < count; ++k) rows.push_back(soundlists.Get(a, e, k));
-    Fillrows(list, rows);
+    return rows;
+}
+
+void Showsounds(HWND list, int16_t a, int16_t e)
+{
+    Fillrows(list, Savedsounds(a, e));
 }
 
 void Showcurrent(HWND regbox1, HWND regbox2, int16_t a, int16_t e)

@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
-// Fills the list box with the saved list of event e of application a: as many rows as the
-// stored count says. Empty for an event that does not exist.
+// The saved list of event e of application a: as many entries as the stored count says. Empty
+// for an event that does not exist.
+std::vector<std::wstring> Savedsounds(int16_t a, int16_t e);
+// Fills the list box with Savedsounds(a, e).
 void Showsounds(HWND list, int16_t a, int16_t e);
 // The current-sound line: the event's display text and its .Current value; both empty for an
 // event that does not exist.
