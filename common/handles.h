@@ -44,16 +44,9 @@ private:
 
 inline void Closekey(HKEY key) { RegCloseKey(key); }
 inline void Closehandle(HANDLE handle) { CloseHandle(handle); }
-inline void Deletegdi(HGDIOBJ object) { DeleteObject(object); }
-inline void Destroyicon(HICON icon) { DestroyIcon(icon); }
-inline void Destroymenu(HMENU menu) { DestroyMenu(menu); }
 
 using Regkey = Owned<HKEY, Closekey>;
 using Kernelhandle = Owned<HANDLE, Closehandle>;
-using Fonthandle = Owned<HFONT, Deletegdi>;
-using Brushhandle = Owned<HBRUSH, Deletegdi>;
-using Iconhandle = Owned<HICON, Destroyicon>;
-using Menuhandle = Owned<HMENU, Destroymenu>;
 
 // CreateFile reports failure as INVALID_HANDLE_VALUE, not null: fold it into the empty owner.
 inline Kernelhandle Ownfile(HANDLE file)

@@ -112,22 +112,22 @@ TEST_F(Listedit, ChangeWritesTheSelectedRowEvenBeforeItIsSaved)
     Rows({L"a.wav"});
     answer = L"C:\\新しい.wav";
     Addsound(nullptr, list);
-    EXPECT_EQ(Makecurrent(list), Makeresult::nothing);
+    EXPECT_EQ(Makecurrent(list), Outcome::nothing);
     EXPECT_EQ(Current(), L"before.wav") << "no selection writes nothing";
     Select(1);
-    EXPECT_EQ(Makecurrent(list), Makeresult::written);
+    EXPECT_EQ(Makecurrent(list), Outcome::done);
     EXPECT_EQ(Current(), L"C:\\新しい.wav");
     EXPECT_EQ(Readbytes(folder.File(L"App-1.dat")), "") << "the list file learns of the row at the next save";
     Select(0);
     Removesound(list);
     Select(0);
-    EXPECT_EQ(Makecurrent(list), Makeresult::written);
+    EXPECT_EQ(Makecurrent(list), Outcome::done);
     EXPECT_EQ(Current(), L"C:\\新しい.wav");
     // A .Current value the user may not change is a failure, not a change.
     Readonlykey lock(root + L"App\\Open\\.Current");
     Rows({L"locked.wav"});
     Select(0);
-    EXPECT_EQ(Makecurrent(list), Makeresult::failed);
+    EXPECT_EQ(Makecurrent(list), Outcome::failed);
     EXPECT_EQ(Current(), L"C:\\新しい.wav");
 }
 
@@ -144,7 +144,7 @@ TEST_F(Listedit, NothingChangesWhileNoEventIsShown)
         EXPECT_FALSE(asked.has_value());
         EXPECT_FALSE(Appendsound(list, L"b.wav"));
         Removesound(list);
-        EXPECT_EQ(Makecurrent(list), Makeresult::nothing);
+        EXPECT_EQ(Makecurrent(list), Outcome::nothing);
         EXPECT_EQ(Listrows(list), (std::vector<std::wstring>{L"a.wav"}));
     }
     EXPECT_EQ(Current(), L"before.wav");

@@ -3,11 +3,14 @@
 #include "scratch.h"
 #include "schemetable.h"
 #include "settings.h"
+#include "changer.h"
 #include "text.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwctype>
+#include <set>
 
 namespace {
 
@@ -129,6 +132,112 @@ TEST_F(Listfiles, NamesAreKeptOrEscapedButNeverLeaveTheFolder)
     EXPECT_TRUE(Fileexists(folder.File(L"a%2F.%2E-0.dat")));
     EXPECT_EQ(Getsetting(L"listcount..-11", L""), L"0");
     EXPECT_EQ(Filesin(folder.path()).size(), 13u);
+}
+
+// Names a damaged registry or a hostile user may give keys.
+std::vector<std::wstring> Hostilenames()
+{
+    std::vector<std::wstring> names = {
+        L"Victim¥Open", L"Café",  L"소리",   L"サウンド", L"AUX.b", L"COM1.a", L"NUL.x",  L"CON.wav", L"COM2.c",
+        L"LPT1.txt",    L"PRN.d", L"aux .b", L"Lpt9..z", L"con",   L"COM0",   L"a:b",    L"a%3Ab",   L"a%",
+        L"a.",          L"a ",    L"a..",    L"Victim",  L"Cafe",  L"COM10.x", L"LPT.x",  L"CONIN",
+    };
+    names.push_back(std::wstring(79, L'x'));
+    names.push_back(std::wstring(255, L'y'));
+    std::wstring forbidden;
+    for (wchar_t c : std::wstring(L"/:*?\"<>|%\t")) forbidden += c;
+    names.push_back(forbidden);
+    names.push_back(std::wstring(79, L':'));
+    return names;
+}
+
+bool Isdevice(std::wstring file)
+{
+    std::wstring base = file.substr(0, file.find(L'.'));
+    while (!base.empty() && (base.back() == L' ' || base.back() == L'.')) base.pop_back();
+    for (wchar_t& c : base) c = wchar_t(std::towupper(c));
+    static const std::set<std::wstring> devices = {L"CON",  L"PRN",  L"AUX",  L"NUL",  L"COM0", L"COM1", L"COM2",
+                                                   L"COM3", L"COM4", L"COM5", L"COM6", L"COM7", L"COM8", L"COM9",
+                                                   L"LPT0", L"LPT1", L"LPT2", L"LPT3", L"LPT4", L"LPT5", L"LPT6",
+                                                   L"LPT7", L"LPT8", L"LPT9"};
+    return devices.count(base) > 0;
+}
+
+TEST_F(Listfiles, EveryHostileKeyNameMapsToItsOwnHarmlessFileName)
+{
+    std::vector<std::wstring> names = Hostilenames();
+    names.push_back(L"back\\slash");  // no key can be named so, but the escape holds for it too
+    std::set<std::wstring> seen;
+    for (const std::wstring& name : names) {
+        std::wstring escaped = Escapename(name);
+        SCOPED_TRACE(testing::Message() << Toansi(escaped));
+        EXPECT_EQ(escaped.find_first_of(L"\\/:*?\"<>|\t"), std::wstring::npos);
+        EXPECT_FALSE(Isdevice(escaped + L"-0.dat"));
+        EXPECT_NE(escaped.back(), L'.');
+        EXPECT_NE(escaped.back(), L' ');
+        std::wstring folded = escaped;
+        for (wchar_t& c : folded) c = wchar_t(std::towupper(c));
+        EXPECT_TRUE(seen.insert(folded).second) << "shares its file with another name";
+    }
+    // Names the code page carries keep their file names.
+    EXPECT_EQ(Escapename(L"サウンド"), L"サウンド");
+    EXPECT_EQ(Escapename(L".Default"), L".Default");
+}
+
+TEST_F(Listfiles, HostileKeysTouchOnlyTheirOwnKeysAndFiles)
+{
+    std::vector<std::wstring> created;
+    for (const std::wstring& name : Hostilenames()) {
+        // A name of 80 bytes or more ends the listing (a test of its own): the rest would go unseen.
+        if (Toansi(name).size() >= 80) continue;
+        Putkey(root + name + L"\\E");
+        Putvalue(root + name + L"\\E\\.Current", L"", L"before.wav");
+        created.push_back(name);
+    }
+    Putkey(root + L"Victim\\Open");
+    Buildtable();
+    // In the table: every name the code page spells exactly and that fits the name buffer, each
+    // once, and nothing else.
+    std::set<std::wstring> expected;
+    for (const std::wstring& name : created)
+        if (Fitsansi(name)) expected.insert(name);
+    std::set<std::wstring> listed(apps[0].names.begin(), apps[0].names.end());
+    EXPECT_EQ(listed, expected);
+    EXPECT_EQ(apps[0].names.size(), expected.size());
+    // Every list is made, saved and read back as its own file, and a pass writes each event's own
+    // .Current only.
+    Loadalllists();
+    for (int16_t app = 1; app <= Appcount(); ++app) {
+        SCOPED_TRACE(testing::Message() << Toansi(apps[0].names[size_t(app - 1)]));
+        int16_t event = apps[size_t(app)].names[0] == L"E" ? 0 : 1;
+        ASSERT_TRUE(Savedata(app, event, {L"own" + std::to_wstring(app) + L".wav"}));
+        std::wstring file = Listfilename(app, event);
+        EXPECT_EQ(file.rfind(folder.path() + L"\\", 0), 0u);
+        EXPECT_EQ(Readbytes(file), "own" + std::to_string(app) + ".wav\r\n");
+    }
+    Changepass();
+    for (int16_t app = 1; app <= Appcount(); ++app) {
+        int16_t event = apps[size_t(app)].names[0] == L"E" ? 0 : 1;
+        EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, Currentkey(app, event), L""), L"own" + std::to_wstring(app) + L".wav");
+    }
+    EXPECT_FALSE(Keyexists(root + L"Victim\\Open\\.Current"));
+    EXPECT_EQ(Enumregkeys(HKEY_CURRENT_USER, root + L"Victim"), 1) << "Victim keeps its own two events";
+}
+
+TEST_F(Listfiles, OnlyLeftoverTemporaryFilesOfASaveAreRemoved)
+{
+    const std::vector<std::wstring> ours = {L"kvx1A2B.tmp", L"kvxffff.tmp", L"KVX3.TMP"};
+    const std::vector<std::wstring> others = {L"kvxZZ.tmp",   L"kvx12345.tmp", L"mykvx1.tmp", L"kvx1A.tmpx",
+                                              L"kvx.tmp",     L"App-0.dat",    L"kvx2.tmp"};
+    for (const auto& name : ours) Writebytes(folder.File(name), "x");
+    for (const auto& name : others) Writebytes(folder.File(name), "user's");
+    // A save in progress holds its temporary file open.
+    Kernelhandle held = Ownfile(CreateFileW(folder.File(L"kvx2.tmp").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                            0, nullptr));
+    EXPECT_EQ(Removeleftovers(), 3);
+    held.reset();
+    for (const auto& name : ours) EXPECT_FALSE(Fileexists(folder.File(name))) << Toansi(name);
+    for (const auto& name : others) EXPECT_TRUE(Fileexists(folder.File(name))) << Toansi(name);
 }
 
 TEST_F(Listfiles, FolderThatCannotBeWrittenKeepsOldFileAndCount)

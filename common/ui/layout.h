@@ -2,7 +2,7 @@
 // and nowhere else.
 #pragma once
 
-#include "handles.h"
+#include "uihandles.h"
 
 #include <windows.h>
 

@@ -50,11 +50,12 @@ void Changedpi(HWND window, const Windowlayout& layout, Windowfonts& fonts, WPAR
 
 LRESULT Colorstatic(HWND window, const Windowlayout& layout, HDC dc, HWND control)
 {
-    (void)window;
     int id = GetDlgCtrlID(control);
     auto heading = std::find(layout.headings.begin(), layout.headings.end(), id);
-    if (heading != layout.headings.end())
-        SetTextColor(dc, headingcolours[size_t(heading - layout.headings.begin()) % std::size(headingcolours)]);
+    bool isheading = heading != layout.headings.end() && GetParent(control) == window;
+    // Other labels keep the system's text colour, so dark and high-contrast schemes stay readable.
+    SetTextColor(dc, isheading ? headingcolours[size_t(heading - layout.headings.begin()) % std::size(headingcolours)]
+                               : GetSysColor(COLOR_WINDOWTEXT));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }

@@ -70,6 +70,7 @@ const Windowlayout form1layout{layout, headings, tooltips, clientwidth, clienthe
 struct Form1state {
     HWND window = nullptr;
     HWND lastfocus = nullptr;
+    bool closing = false;
     Windowfonts fonts;
     UINT showmessage = 0;
 };
@@ -192,8 +193,8 @@ void OnCommand2click()
 // Back to the notification area; the shown list is saved later, at the next switch or at exit.
 void OnCommand3click()
 {
-    tuskicon1();
-    ShowWindow(state.window, SW_HIDE);
+    // Without an icon a hidden window could not be reached again.
+    if (tuskicon1()) ShowWindow(state.window, SW_HIDE);
 }
 
 void OnCommand4click()
@@ -215,7 +216,7 @@ void OnCommand6click()
 
 void OnCommand7click()
 {
-    if (Makecurrent(Item(List2)) == Makeresult::failed)
+    if (Makecurrent(Item(List2)) == Outcome::failed)
         Showmessage(state.window, L"現在のサウンドを変更できませんでした。", form1caption, MB_OK | MB_ICONWARNING);
     Showcurrentline();
 }
@@ -275,9 +276,12 @@ void Startup()
     bool timer = Loadsettings();
     Startuppass();
     Settimer1(timer);
-    Loadform3(Trayactions{Showform1, OnCommand1click, Endfromtray});
-    // At logon the shell may not be ready: Form3 keeps trying.
-    tuskicon1();
+    // At logon the shell may not be ready for the icon: Form3 keeps trying. Without Form3 there
+    // will be no icon, and the window stays in sight instead.
+    if (!Loadform3(Trayactions{Showform1, OnCommand1click, Endfromtray}))
+        Showform1();
+    else
+        tuskicon1();
     // After the settings: a change pass at start-up shows here.
     Showcurrentline();
 }
@@ -287,9 +291,14 @@ void Startup()
 // end of the session, when no one is there to answer a message.
 void Shutdown(bool endofsession)
 {
+    // A question or a warning below lets messages through: a second close request (the icon's
+    // 終了, the end of the session) must not start a second shut-down meanwhile.
+    if (state.closing) return;
+    state.closing = true;
+    KillTimer(state.window, Timer1);
+    tuskicon2();
     if (!Savelist(!endofsession) && !endofsession)
         Showmessage(state.window, savefailed, form1caption, MB_OK | MB_ICONWARNING);
-    tuskicon2();
     DestroyWindow(state.window);
 }
 

@@ -118,9 +118,10 @@ const Commandroute routes[] = {
 
 LRESULT OnCtlcolorstatic(HWND window, HDC dc, HWND control)
 {
+    LRESULT brush = Colorstatic(window, form2layout, dc, control);
     // The note is red so that it is seen next to the field.
     if (control == Item(Label4)) SetTextColor(dc, RGB(192, 0, 0));
-    return Colorstatic(window, form2layout, dc, control);
+    return brush;
 }
 
 LRESULT CALLBACK Form2proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)

@@ -1,6 +1,6 @@
 #include "form3.h"
 
-#include "handles.h"
+#include "uihandles.h"
 #include "window.h"
 
 #include <cstring>

@@ -51,12 +51,12 @@ void Removesound(HWND list2)
     SendMessageW(list2, LB_DELETESTRING, WPARAM(row), 0);
 }
 
-Makeresult Makecurrent(HWND list2)
+Outcome Makecurrent(HWND list2)
 {
     LRESULT row = SendMessageW(list2, LB_GETCURSEL, 0, 0);
-    if (row == LB_ERR || !Validevent(curapp, curevent)) return Makeresult::nothing;
+    if (row == LB_ERR || !Validevent(curapp, curevent)) return Outcome::nothing;
     bool written = Setregstr(HKEY_CURRENT_USER, Currentkey(curapp, curevent), L"", Listrow(list2, int(row)));
-    return written ? Makeresult::written : Makeresult::failed;
+    return written ? Outcome::done : Outcome::failed;
 }
 
 std::vector<std::wstring> Droppedsounds(HDROP drop)

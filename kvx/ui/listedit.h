@@ -1,6 +1,8 @@
 // Editing the shown sound list: List2 is the editing buffer of (curapp, curevent) until Savedata.
 #pragma once
 
+#include "outcome.h"
+
 #include <windows.h>
 #include <shellapi.h>
 
@@ -21,9 +23,8 @@ bool Appendsound(HWND list2, const std::wstring& path);
 void Addsound(HWND owner, HWND list2);
 // "削除": removes the selected row; nothing without a selection or an event.
 void Removesound(HWND list2);
-enum class Makeresult { nothing, written, failed };
 // "変更": writes the selected row into the shown event's .Current value. Nothing without a
 // selection or an event; failed when the registry refused the value.
-Makeresult Makecurrent(HWND list2);
+Outcome Makecurrent(HWND list2);
 // Files dropped from Explorer: the .wav files among them, in the order given.
 std::vector<std::wstring> Droppedsounds(HDROP drop);
