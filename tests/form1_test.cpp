@@ -9,6 +9,7 @@
 #include "settings.h"
 #include "text.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -177,6 +178,97 @@ TEST_F(Mainwindow, AnExitThatCannotSaveTellsTheUserAndStillEnds)
         EXPECT_EQ(told.size(), path.told ? 1u : 0u);
         EXPECT_EQ(Readbytes(folder.File(L".Default-0.dat")), "a.wav\r\nb.wav\r\n");
     }
+}
+
+std::string Utf16(const std::wstring& text, bool mark = true)
+{
+    std::string bytes = mark ? "\xFF\xFE" : "";
+    for (wchar_t c : text) {
+        bytes += char(c & 0xFF);
+        bytes += char(unsigned(c) >> 8);
+    }
+    return bytes;
+}
+
+std::string Utf8(const std::wstring& text)
+{
+    std::string bytes(text.size() * 3, '\0');
+    bytes.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data(),
+                                            int(bytes.size()), nullptr, nullptr)));
+    return bytes;
+}
+
+// List files as other programs and damaged disks leave them, by file name.
+std::vector<std::pair<std::wstring, std::string>> Oddlists()
+{
+    std::string many, big = "first.wav\r\n" + std::string(5u << 20, 'y') + "\r\n";
+    for (int k = 0; k < 150; ++k) many += "s" + std::to_string(k) + ".wav\r\n";
+    return {
+        {L".Default-0.dat", many},
+        {L".Default-1.dat", Utf16(L"C:\\サウンド\\一.wav\r\nC:\\음\\두.wav\r\n")},
+        {L".Default-2.dat", "\xEF\xBB\xBF" + Utf8(L"C:\\サウンド\\三.wav\r\n")},
+        {L".Default-3.dat", big},
+        {L"Explorer-0.dat", "\r\n\r\na.wav\r\n\r\n\r\nb.wav"},
+        {L"Explorer-1.dat", "a.wav\rb.wav\rc.wav"},
+    };
+}
+
+TEST_F(Mainwindow, ListsNobodyEditedStayByteForByteWhateverTheirShape)
+{
+    for (const auto& [name, bytes] : Oddlists()) Writebytes(folder.File(name), bytes);
+    Writebytes(folder.File(L"kvx7F.tmp"), "left by a save that was cut short");
+    messagehook = [](HWND, const std::wstring& text, const std::wstring&, UINT) {
+        ADD_FAILURE() << "asked about a list nobody edited: " << Toansi(text);
+        return IDNO;
+    };
+    Start();
+    EXPECT_FALSE(Fileexists(folder.File(L"kvx7F.tmp")));
+    EXPECT_EQ(Rows(List2).size(), 101u);
+    Pickevent(1);
+    EXPECT_EQ(Rows(List2), (Rowlist{L"C:\\サウンド\\一.wav", L"C:\\음\\두.wav"}));
+    Pickevent(2);
+    EXPECT_EQ(Rows(List2), Rowlist{L"C:\\サウンド\\三.wav"});
+    Pickevent(3);
+    Pickapp(2);
+    EXPECT_EQ(Rows(List2), (Rowlist{L"a.wav", L"b.wav"}));
+    Pickevent(1);
+    EXPECT_EQ(Rows(List2), (Rowlist{L"a.wav", L"b.wav", L"c.wav"}));
+    Click(Command4);
+    EXPECT_TRUE(Pump());
+    for (const auto& [name, bytes] : Oddlists()) EXPECT_TRUE(Readbytes(folder.File(name)) == bytes) << Toansi(name);
+}
+
+TEST_F(Mainwindow, AnEditOfAPartlyReadListAsksBeforeDroppingAndKeepsTheEncoding)
+{
+    for (const auto& [name, bytes] : Oddlists()) Writebytes(folder.File(name), bytes);
+    std::vector<std::wstring> asked;
+    int answer = IDNO;
+    messagehook = [&](HWND, const std::wstring& text, const std::wstring&, UINT flags) {
+        asked.push_back(text);
+        EXPECT_EQ(flags & MB_DEFBUTTON2, UINT(MB_DEFBUTTON2)) << "keeping the file is the default";
+        return answer;
+    };
+    Start();
+    SendMessageW(Item(List2), LB_DELETESTRING, 0, 0);
+    Pickevent(1);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_NE(asked[0].find(L"101"), std::wstring::npos) << "says what would be dropped";
+    EXPECT_EQ(Readbytes(folder.File(L".Default-0.dat")), Oddlists()[0].second) << "kept as it is";
+    Pickevent(0);
+    SendMessageW(Item(List2), LB_DELETESTRING, 0, 0);
+    answer = IDYES;
+    Pickevent(1);
+    std::string saved = Readbytes(folder.File(L".Default-0.dat"));
+    EXPECT_EQ(saved.substr(0, 8), "s1.wav\r\n");
+    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 100);
+    // The UTF-16 list takes a path the code page cannot spell and is saved back in UTF-16.
+    asked.clear();
+    Addrow(L"C:\\新\\소리.wav");
+    Click(Command4);
+    EXPECT_TRUE(Pump());
+    EXPECT_TRUE(asked.empty()) << "that list was read whole";
+    EXPECT_TRUE(Readbytes(folder.File(L".Default-1.dat")) ==
+                Utf16(L"C:\\サウンド\\一.wav\r\nC:\\음\\두.wav\r\nC:\\新\\소리.wav\r\n"));
 }
 
 TEST_F(Mainwindow, NothingIsSavedForAnApplicationWithoutEvents)

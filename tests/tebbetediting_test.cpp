@@ -226,6 +226,34 @@ TEST_F(Commands, ChangeTheTableOnlyWhenTheRegistryChanged)
     EXPECT_EQ(apps[1].last, 1);
 }
 
+TEST(Hostilenames, DeleteRemovesExactlyTheSelectedKey)
+{
+    Scratchregistry scratch;
+    // Names the code page cannot spell, beside the names they would be mistaken for.
+    for (const wchar_t* app : {L"Victim¥Open", L"Victim", L"Café", L"Cafe", L"App"}) Putkey(approot + app + L"\\Open\\.Current");
+    Putkey(approot + L"Victim\\Keep");
+    Putvalue(approot + L"App\\소리\\.Current", L"", L"x.wav");
+    Putkey(approot + L"App\\소리\\Deeper\\ß");
+    Loadtree();
+    EXPECT_EQ(apps[0].names, (Rowlist{L"App", L"Cafe", L"Victim"})) << "names the code page cannot spell are left out";
+    EXPECT_EQ(apps[1].names, Rowlist{L"Open"});
+    // Removing an event leaves its neighbour with an unspellable name alone.
+    EXPECT_EQ(Removeevent(1, 0), Outcome::done);
+    EXPECT_TRUE(Keyexists(approot + L"App\\소리\\.Current"));
+    for (const wchar_t* name : {L"Victim", L"Cafe", L"App"}) {
+        int16_t app = 0;
+        for (int16_t i = 1; i <= Appcount(); ++i)
+            if (apps[0].names[size_t(i - 1)] == name) app = i;
+        ASSERT_NE(app, 0);
+        EXPECT_EQ(Deleteapplication(app), Outcome::done) << name;
+        EXPECT_FALSE(Keyexists(approot + name)) << "deleted whole, whatever its subkeys are named";
+        Loadtree();
+    }
+    EXPECT_TRUE(Keyexists(approot + L"Victim¥Open\\Open\\.Current"));
+    EXPECT_TRUE(Keyexists(approot + L"Café\\Open\\.Current"));
+    EXPECT_EQ(Appcount(), 0);
+}
+
 TEST_F(Editing, AFailedCommandWarnsAndLeavesTheListsAsTheyWere)
 {
     Putkey(approot + L"Zeta\\Navigating\\.Current");
