@@ -1,7 +1,10 @@
-// The folder of the running program's own file: where Kvx keeps its lists and where Tebbet's
-// file picker starts.
+// The running program's own file and folder: where Kvx keeps its lists, where Tebbet's file
+// picker starts, and what the Run value names.
 #pragma once
 
 #include <string>
 
+// Full path of the program's file; empty when the system cannot tell.
+std::wstring Programpath();
+// Its folder; "." when the system cannot tell.
 std::wstring Programfolder();

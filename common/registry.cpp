@@ -70,6 +70,43 @@ int32_t Enumregkeys(HKEY root, const std::wstring& keypath)
     return int32_t(keynames.size()) - 1;
 }
 
+std::vector<std::pair<std::wstring, std::wstring>> Getregvalues(HKEY root, const std::wstring& keypath)
+{
+    std::vector<std::pair<std::wstring, std::wstring>> values;
+    Regkey key;
+    if (RegOpenKeyExW(root, keypath.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return values;
+    for (DWORD index = 0;; ++index) {
+        std::array<wchar_t, 16384> name{};  // the longest value name
+        std::array<wchar_t, valuebuffer> data{};
+        DWORD namelength = DWORD(name.size());
+        DWORD size = DWORD(data.size() * sizeof(wchar_t));
+        DWORD type = 0;
+        LONG got = RegEnumValueW(key.get(), index, name.data(), &namelength, nullptr, &type,
+                                 reinterpret_cast<BYTE*>(data.data()), &size);
+        if (got == ERROR_NO_MORE_ITEMS) break;
+        if (got != ERROR_SUCCESS || type != REG_SZ) continue;
+        std::wstring text(data.data(), size / sizeof(wchar_t));
+        values.emplace_back(std::wstring(name.data(), namelength), Cutnull(text));
+    }
+    return values;
+}
+
+bool Deleteregvalue(HKEY root, const std::wstring& keypath, const std::wstring& valuename)
+{
+    Regkey key;
+    LONG opened = RegOpenKeyExW(root, keypath.c_str(), 0, KEY_SET_VALUE, key.put());
+    if (opened == ERROR_FILE_NOT_FOUND) return true;
+    if (opened != ERROR_SUCCESS) return false;
+    LONG deleted = RegDeleteValueW(key.get(), valuename.c_str());
+    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+}
+
+bool Regkeyexists(HKEY root, const std::wstring& keypath)
+{
+    Regkey key;
+    return RegOpenKeyExW(root, keypath.c_str(), 0, KEY_READ, key.put()) != ERROR_FILE_NOT_FOUND;
+}
+
 std::wstring Cutnull(const std::wstring& text)
 {
     return text.substr(0, text.find(L'\0'));

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Subkey names of the key most recently listed with success by Enumregkeys.
@@ -19,5 +20,11 @@ bool Setregstr(HKEY root, const std::wstring& keypath, const std::wstring& value
 // then keynames is left as it was. A subkey whose name the ANSI code page cannot spell exactly is
 // left out; one whose name takes 80 bytes or more in it ends the listing.
 int32_t Enumregkeys(HKEY root, const std::wstring& keypath);
+// The string values of a key as (name, text) pairs; empty for a missing key.
+std::vector<std::pair<std::wstring, std::wstring>> Getregvalues(HKEY root, const std::wstring& keypath);
+// Removes a value; true when it is gone (also when it was never there).
+bool Deleteregvalue(HKEY root, const std::wstring& keypath, const std::wstring& valuename);
+// Whether the key exists. A key that cannot be opened for another reason counts as there.
+bool Regkeyexists(HKEY root, const std::wstring& keypath);
 // The text before its first NUL character.
 std::wstring Cutnull(const std::wstring& text);

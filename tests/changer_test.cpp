@@ -75,7 +75,8 @@ TEST_F(Changer, EmptyListLeavesCurrentUntouched)
 
 TEST_F(Changer, EveryEntryIsPickedAndNoIndexReachesTheCount)
 {
-    const std::vector<std::wstring> list = {L"a.wav", L"b.wav", L"c.wav", L"d.wav", L"e.wav"};
+    std::vector<std::wstring> list;
+    for (const wchar_t* name : {L"a.wav", L"b.wav", L"c.wav", L"d.wav", L"e.wav"}) list.push_back(folder.Sound(name));
     ASSERT_TRUE(Savedata(1, 1, list));
     std::set<std::wstring> seen;
     for (int pass = 0; pass < 200; ++pass) {
@@ -86,18 +87,18 @@ TEST_F(Changer, EveryEntryIsPickedAndNoIndexReachesTheCount)
     }
     EXPECT_EQ(seen.size(), list.size());
     // The key is created for an event whose .Current key is missing.
-    ASSERT_TRUE(Savedata(1, 0, {L"only.wav"}));
+    ASSERT_TRUE(Savedata(1, 0, {folder.Sound(L"only.wav")}));
     Changepass();
-    EXPECT_EQ(Current(L"Close"), L"only.wav");
+    EXPECT_EQ(Current(L"Close"), folder.File(L"only.wav"));
 }
 
 TEST_F(Changer, PassUsesTheSavedCountNotLaterEdits)
 {
-    ASSERT_TRUE(Savedata(1, 1, {L"a.wav", L"b.wav", L"c.wav"}));
-    ASSERT_TRUE(Savedata(1, 1, {L"z.wav"}));
+    ASSERT_TRUE(Savedata(1, 1, {folder.Sound(L"a.wav"), folder.Sound(L"b.wav"), folder.Sound(L"c.wav")}));
+    ASSERT_TRUE(Savedata(1, 1, {folder.Sound(L"z.wav")}));
     for (int pass = 0; pass < 20; ++pass) {
         Changepass();
-        EXPECT_EQ(Current(L"Open"), L"z.wav");
+        EXPECT_EQ(Current(L"Open"), folder.File(L"z.wav"));
     }
 }
 
@@ -120,7 +121,7 @@ TEST(Startup, OptvalRunsOnePassAfterTheSettingsAreLoaded)
     Putkey(root + L"App\\Open");
     Buildtable();
     Loadalllists();
-    ASSERT_TRUE(Savedata(1, 0, {L"start.wav"}));
+    ASSERT_TRUE(Savedata(1, 0, {folder.Sound(L"start.wav")}));
     Loadsettings();
     EXPECT_FALSE(Startuppass());
     EXPECT_FALSE(Keyexists(root + L"App\\Open\\.Current"));
@@ -128,7 +129,7 @@ TEST(Startup, OptvalRunsOnePassAfterTheSettingsAreLoaded)
     Loadsettings();
     EXPECT_FALSE(Keyexists(root + L"App\\Open\\.Current")) << "loading the settings only loads them";
     EXPECT_TRUE(Startuppass());
-    EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, root + L"App\\Open\\.Current", L""), L"start.wav");
+    EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, root + L"App\\Open\\.Current", L""), folder.File(L"start.wav"));
 }
 
 }

@@ -18,6 +18,7 @@ using namespace form1;
 
 class Editorwindow : public ::testing::Test {
 protected:
+    Editorwindow() { Refuseunexpectedmessages(); }
     static HWND Item(int id) { return GetDlgItem(Form1(), id); }
     void TearDown() override
     {

@@ -364,6 +364,7 @@ TEST_F(Mainwindow, TimerTickRunsTheChangePass)
 {
     Savesetting(L"cinterval", L"1");
     Writebytes(folder.File(L".Default-0.dat"), "only.wav\r\n");
+    folder.Sound(L"only.wav");
     Start();
     SendMessageW(Form1(), WM_TIMER, Timer1, 0);
     EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, defaultcurrent, L""), L"only.wav");

@@ -59,23 +59,24 @@ protected:
 TEST_F(Editing, AddRemoveAndChangeActOnTheShownEvent)
 {
     ASSERT_EQ(Rows(List2), (Rowlist{L"a.wav", L"b.wav"}));
-    answer = L"C:\\サウンド\\新.wav";
+    const std::wstring added = folder.Sound(L"新.wav");
+    answer = added;
     Click(Command5);
     ASSERT_TRUE(asked.has_value());
     EXPECT_EQ(asked->owner, Form1());
     EXPECT_EQ(asked->initialdir, folder.path());
-    EXPECT_EQ(Rows(List2), (Rowlist{L"a.wav", L"b.wav", L"C:\\サウンド\\新.wav"}));
+    EXPECT_EQ(Rows(List2), (Rowlist{L"a.wav", L"b.wav", added}));
 
     // "変更" of the row not saved yet: the registry and the frame change, the list file does not.
     Selectsound(2);
     Click(Command7);
-    EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, defaultcurrent, L""), L"C:\\サウンド\\新.wav");
-    EXPECT_EQ(Text(regbox2), L"C:\\サウンド\\新.wav");
+    EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, defaultcurrent, L""), added);
+    EXPECT_EQ(Text(regbox2), added);
     EXPECT_EQ(Readbytes(folder.File(L".Default-0.dat")), "a.wav\r\nb.wav\r\n");
 
     Selectsound(0);
     Click(Command6);
-    EXPECT_EQ(Rows(List2), (Rowlist{L"b.wav", L"C:\\サウンド\\新.wav"}));
+    EXPECT_EQ(Rows(List2), (Rowlist{L"b.wav", added}));
     Click(Command6);  // no row selected now
     EXPECT_EQ(Rows(List2).size(), 2u);
 

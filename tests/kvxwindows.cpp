@@ -29,6 +29,9 @@ void Puttree(const Scratchfolder& folder)
                                {L"Navigating", L"ナビゲーションの開始"}})
         Putvalue(labels + name, L"", label);
     Putvalue(root + L".Default\\.Default\\.Current", L"", L"old.wav");
+    // The lists name their sounds relative to the folder, which the tests make the current one.
+    for (const wchar_t* sound : {L"a.wav", L"b.wav", L"hand1.wav", L"hand2.wav", L"hand3.wav", L"nav.wav"})
+        folder.Sound(sound);
     Writebytes(folder.File(L".Default-0.dat"), "a.wav\r\nb.wav\r\n");
     Writebytes(folder.File(L".Default-2.dat"), "hand1.wav\r\nhand2.wav\r\nhand3.wav\r\n");
     Writebytes(folder.File(L"Explorer-1.dat"), "nav.wav\r\n");
@@ -39,6 +42,8 @@ void Kvxwindows::SetUp()
 {
     listfolder = folder.path();
     tickcount = 0;
+    SetCurrentDirectoryW(folder.path().c_str());
+    Refuseunexpectedmessages();
 }
 
 void Kvxwindows::TearDown()
@@ -47,6 +52,8 @@ void Kvxwindows::TearDown()
     // As at the end of the program; the next test starts with a new tray form.
     Unloadform3();
     Pump();
+    // The folder goes at the end of the test, and a current folder cannot be removed.
+    SetCurrentDirectoryW(L"C:\\");
     messagehook = nullptr;
     playsoundhook = nullptr;
     popupmenuhook = nullptr;

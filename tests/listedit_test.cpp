@@ -110,25 +110,25 @@ TEST_F(Listedit, RemoveTakesTheSelectedRowOnly)
 TEST_F(Listedit, ChangeWritesTheSelectedRowEvenBeforeItIsSaved)
 {
     Rows({L"a.wav"});
-    answer = L"C:\\新しい.wav";
+    answer = folder.Sound(L"新しい.wav");
     Addsound(nullptr, list);
     EXPECT_EQ(Makecurrent(list), Outcome::nothing);
     EXPECT_EQ(Current(), L"before.wav") << "no selection writes nothing";
     Select(1);
     EXPECT_EQ(Makecurrent(list), Outcome::done);
-    EXPECT_EQ(Current(), L"C:\\新しい.wav");
+    EXPECT_EQ(Current(), folder.File(L"新しい.wav"));
     EXPECT_EQ(Readbytes(folder.File(L"App-1.dat")), "") << "the list file learns of the row at the next save";
     Select(0);
     Removesound(list);
     Select(0);
     EXPECT_EQ(Makecurrent(list), Outcome::done);
-    EXPECT_EQ(Current(), L"C:\\新しい.wav");
+    EXPECT_EQ(Current(), folder.File(L"新しい.wav"));
     // A .Current value the user may not change is a failure, not a change.
     Readonlykey lock(root + L"App\\Open\\.Current");
-    Rows({L"locked.wav"});
+    Rows({folder.Sound(L"locked.wav")});
     Select(0);
     EXPECT_EQ(Makecurrent(list), Outcome::failed);
-    EXPECT_EQ(Current(), L"C:\\新しい.wav");
+    EXPECT_EQ(Current(), folder.File(L"新しい.wav"));
 }
 
 TEST_F(Listedit, NothingChangesWhileNoEventIsShown)

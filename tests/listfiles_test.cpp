@@ -210,15 +210,16 @@ TEST_F(Listfiles, HostileKeysTouchOnlyTheirOwnKeysAndFiles)
     for (int16_t app = 1; app <= Appcount(); ++app) {
         SCOPED_TRACE(testing::Message() << Toansi(apps[0].names[size_t(app - 1)]));
         int16_t event = apps[size_t(app)].names[0] == L"E" ? 0 : 1;
-        ASSERT_TRUE(Savedata(app, event, {L"own" + std::to_wstring(app) + L".wav"}));
+        std::wstring sound = folder.Sound(L"own" + std::to_wstring(app) + L".wav");
+        ASSERT_TRUE(Savedata(app, event, {sound}));
         std::wstring file = Listfilename(app, event);
         EXPECT_EQ(file.rfind(folder.path() + L"\\", 0), 0u);
-        EXPECT_EQ(Readbytes(file), "own" + std::to_string(app) + ".wav\r\n");
+        EXPECT_EQ(Readbytes(file), Toansi(sound) + "\r\n");
     }
     Changepass();
     for (int16_t app = 1; app <= Appcount(); ++app) {
         int16_t event = apps[size_t(app)].names[0] == L"E" ? 0 : 1;
-        EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, Currentkey(app, event), L""), L"own" + std::to_wstring(app) + L".wav");
+        EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, Currentkey(app, event), L""), folder.File(L"own" + std::to_wstring(app) + L".wav"));
     }
     EXPECT_FALSE(Keyexists(root + L"Victim\\Open\\.Current"));
     EXPECT_EQ(Enumregkeys(HKEY_CURRENT_USER, root + L"Victim"), 1) << "Victim keeps its own two events";

@@ -1,5 +1,6 @@
 #include "scratch.h"
 
+#include "pickers.h"
 #include "text.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +88,20 @@ Scratchfolder::Scratchfolder()
     GetTempPathW(MAX_PATH, temp);
     path_ = std::wstring(temp) + Uniquename(L"kvxtest");
     CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+std::wstring Scratchfolder::Sound(const std::wstring& name) const
+{
+    Writebytes(File(name), std::string("RIFF\x04\0\0\0WAVE", 12));
+    return File(name);
+}
+
+void Refuseunexpectedmessages()
+{
+    messagehook = [](HWND, const std::wstring& text, const std::wstring&, UINT) {
+        ADD_FAILURE() << "unexpected message: " << Toansi(text);
+        return IDCANCEL;
+    };
 }
 
 Scratchfolder::~Scratchfolder()

@@ -45,10 +45,15 @@ public:
     Scratchfolder& operator=(const Scratchfolder&) = delete;
     const std::wstring& path() const { return path_; }
     std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+    // A small sound file of that name in the folder; its full path.
+    std::wstring Sound(const std::wstring& name) const;
 
 private:
     std::wstring path_;
 };
+
+// A message box that no test expected fails the test instead of waiting for a click.
+void Refuseunexpectedmessages();
 
 // Raw registry access for checks, below the (overridden) HKEY_CURRENT_USER.
 void Putvalue(const std::wstring& keypath, const std::wstring& name, const std::wstring& value);

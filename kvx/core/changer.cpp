@@ -1,5 +1,6 @@
 #include "changer.h"
 
+#include "originals.h"
 #include "registry.h"
 #include "schemetable.h"
 #include "settings.h"
@@ -7,13 +8,26 @@
 #include <windows.h>
 
 #include <chrono>
+#include <algorithm>
 #include <cmath>
 #include <random>
+#include <vector>
 
 int16_t tickcount = 0;
 
 namespace {
 std::mt19937 generator;
+}
+
+bool Samepath(const std::wstring& a, const std::wstring& b)
+{
+    return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool Soundexists(const std::wstring& path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void Seedrandom(uint32_t seed)
@@ -32,18 +46,36 @@ double Drawrandom()
     return double(generator() >> 8) / 16777216.0;
 }
 
+std::wstring Pickentry(int16_t app, int16_t event, const std::wstring& current)
+{
+    std::vector<std::wstring> pool;
+    int16_t count = Validevent(app, event) ? Readcount(app, event) : int16_t(0);
+    for (int16_t k = 0; k < count; ++k) {
+        std::wstring entry = soundlists.Get(app, event, k);
+        // With norepeat the sound the event has now is no candidate: when nothing else is left,
+        // the event keeps it.
+        if (norepeat && Samepath(entry, current)) continue;
+        pool.push_back(std::move(entry));
+    }
+    // Drawn uniformly, and a missing file drawn is put aside and the draw made again among the
+    // rest: uniform among the files that exist, with one look at the disk per event when all do.
+    while (!pool.empty()) {
+        size_t k = std::min(size_t(std::floor(Drawrandom() * double(pool.size()))), pool.size() - 1);
+        if (Soundexists(pool[k])) return pool[k];
+        pool.erase(pool.begin() + std::ptrdiff_t(k));
+    }
+    return {};
+}
+
 void Changesound(int16_t app, int16_t event)
 {
-    if (!Validevent(app, event)) return;
-    int16_t count = Readcount(app, event);
-    if (count == 0) return;
-    int16_t k = int16_t(std::floor(Drawrandom() * count));
-    if (k >= count) k = int16_t(count - 1);
+    if (!Validevent(app, event) || Readcount(app, event) == 0) return;
     std::wstring key = Currentkey(app, event);
-    std::wstring pick = soundlists.Get(app, event, k);
-    // A value that already holds the pick is left alone. A failed write leaves the old sound,
-    // which the next pass tries to change again.
-    if (Getregstr(HKEY_CURRENT_USER, key, L"") != pick) Setregstr(HKEY_CURRENT_USER, key, L"", pick);
+    std::wstring current = Getregstr(HKEY_CURRENT_USER, key, L"");
+    std::wstring pick = Pickentry(app, event, current);
+    // Nothing that exists, or the pick is there already: the value is left alone. A failed write
+    // leaves the old sound, which the next pass tries to change again.
+    if (!pick.empty() && pick != current) Writecurrent(app, event, current, pick);
 }
 
 void Changepass()
@@ -53,7 +85,7 @@ void Changepass()
 
 bool Startuppass()
 {
-    if (optval1 == 0) return false;
+    if (optval1 == 0 || paused != 0) return false;
     Changepass();
     return true;
 }
@@ -61,9 +93,22 @@ bool Startuppass()
 bool Timertick()
 {
     // tickcount never passes the largest interval, so the increment cannot overflow.
+    if (paused != 0) return false;
     tickcount = int16_t(tickcount + 1);
     if (tickcount < cinterval) return false;
     tickcount = 0;
     Changepass();
     return true;
+}
+
+void Changenow()
+{
+    Changepass();
+    // The next timed pass is a whole interval away.
+    tickcount = 0;
+}
+
+int16_t Minutestonextpass()
+{
+    return int16_t(std::max(1, int(cinterval) - int(tickcount)));
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Ticks since the last pass; only Timertick changes it.
 extern int16_t tickcount;
@@ -11,12 +12,26 @@ void Seedfromclock();
 // Uniform in [0, 1); never 1.
 double Drawrandom();
 
-// Writes a randomly picked entry of the event's list into its .Current value; an empty list
-// leaves the value alone.
+// Whether two paths name the same file, as Windows compares names: without regard to case.
+bool Samepath(const std::wstring& a, const std::wstring& b);
+// Whether path is a file that exists.
+bool Soundexists(const std::wstring& path);
+// The entry a pass gives the event whose .Current holds current: drawn uniformly among the
+// entries whose files exist, and with norepeat among those that differ from current. Empty when
+// there is none.
+std::wstring Pickentry(int16_t app, int16_t event, const std::wstring& current);
+// Writes Pickentry into the event's .Current value (recording the user's own sound first, the
+// first time); with no pick the value is left alone.
 void Changesound(int16_t app, int16_t event);
 // Changesound for every event of every application.
 void Changepass();
 // The change at start-up: one pass when optval1 is set. Returns whether it ran.
 bool Startuppass();
-// One tick of Timer1: runs a pass every cinterval ticks. Returns whether a pass ran.
+// One tick of Timer1: runs a pass every cinterval ticks, none while paused. Returns whether a
+// pass ran.
 bool Timertick();
+// "今すぐ変更": a pass now, whatever the interval or the pause; the next timed pass is a whole
+// interval later.
+void Changenow();
+// Minutes until the next timed pass (the interval less the ticks since the last).
+int16_t Minutestonextpass();

@@ -7,6 +7,8 @@
 std::wstring defdir;
 int16_t cinterval = 1;
 int16_t optval1 = 0;
+int16_t paused = 0;
+int16_t norepeat = 0;
 
 std::wstring Getsetting(const std::wstring& key, const std::wstring& deflt)
 {
@@ -44,5 +46,7 @@ bool Loadsettings()
     defdir = Getsetting(L"defdir", L"");
     cinterval = Parseint16(Getsetting(L"cinterval", L"1")).value_or(1);
     optval1 = Parseint16(Getsetting(L"optval1", L"0")).value_or(0);
+    paused = Parseint16(Getsetting(L"paused", L"0")).value_or(0) != 0 ? 1 : 0;
+    norepeat = Parseint16(Getsetting(L"norepeat", L"0")).value_or(0) != 0 ? 1 : 0;
     return cinterval != 0;
 }

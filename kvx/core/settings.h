@@ -19,7 +19,11 @@ std::optional<int16_t> Parseint16(const std::wstring& text);
 extern std::wstring defdir;
 extern int16_t cinterval;
 extern int16_t optval1;
+// 1 while the changes are paused: no timer pass, no start-up pass. The interval stays as set.
+extern int16_t paused;
+// 1: a pass never gives an event the sound it has now when its list offers another.
+extern int16_t norepeat;
 
-// Reads the three settings into the globals; a value that is not a 16-bit decimal integer reads
+// Reads the settings into the globals; a value that is not a 16-bit decimal integer reads
 // as its default. Returns whether Timer1 should run.
 bool Loadsettings();

@@ -8,6 +8,7 @@
 #include "listbox.h"
 #include "listedit.h"
 #include "listfiles.h"
+#include "originals.h"
 #include "pickers.h"
 #include "schemetable.h"
 #include "selection.h"
@@ -216,8 +217,13 @@ void OnCommand6click()
 
 void OnCommand7click()
 {
-    if (Makecurrent(Item(List2)) == Outcome::failed)
-        Showmessage(state.window, L"現在のサウンドを変更できませんでした。", form1caption, MB_OK | MB_ICONWARNING);
+    if (Makecurrent(Item(List2)) == Outcome::failed) {
+        LRESULT row = SendMessageW(Item(List2), LB_GETCURSEL, 0, 0);
+        std::wstring path = Listrow(Item(List2), int(row));
+        std::wstring why = Soundexists(path) ? L"現在のサウンドを変更できませんでした。"
+                                             : L"サウンドファイルが見つかりません。\r\n" + path;
+        Showmessage(state.window, why, form1caption, MB_OK | MB_ICONWARNING);
+    }
     Showcurrentline();
 }
 
@@ -270,6 +276,7 @@ void Startup()
     Fillrows(combo, Buildtable(), true);
     // Before any save of this run: a temporary file there now is one an earlier run left.
     Removeleftovers();
+    Loadoriginals();
     Loadalllists();
     SendMessageW(combo, CB_SETCURSEL, 0, 0);
     OnCombo1click();

@@ -1,6 +1,8 @@
 #include "listedit.h"
 
+#include "changer.h"
 #include "listfiles.h"
+#include "originals.h"
 #include "pickers.h"
 #include "registry.h"
 #include "schemetable.h"
@@ -55,8 +57,11 @@ Outcome Makecurrent(HWND list2)
 {
     LRESULT row = SendMessageW(list2, LB_GETCURSEL, 0, 0);
     if (row == LB_ERR || !Validevent(curapp, curevent)) return Outcome::nothing;
-    bool written = Setregstr(HKEY_CURRENT_USER, Currentkey(curapp, curevent), L"", Listrow(list2, int(row)));
-    return written ? Outcome::done : Outcome::failed;
+    std::wstring path = Listrow(list2, int(row));
+    // A missing file would silence the event.
+    if (!Soundexists(path)) return Outcome::failed;
+    std::wstring current = Getregstr(HKEY_CURRENT_USER, Currentkey(curapp, curevent), L"");
+    return Writecurrent(curapp, curevent, current, path) ? Outcome::done : Outcome::failed;
 }
 
 std::vector<std::wstring> Droppedsounds(HDROP drop)

@@ -23,8 +23,9 @@ bool Appendsound(HWND list2, const std::wstring& path);
 void Addsound(HWND owner, HWND list2);
 // "削除": removes the selected row; nothing without a selection or an event.
 void Removesound(HWND list2);
-// "変更": writes the selected row into the shown event's .Current value. Nothing without a
-// selection or an event; failed when the registry refused the value.
+// "変更": writes the selected row into the shown event's .Current value, recording the user's own
+// sound first the first time. Nothing without a selection or an event; failed, with nothing
+// written, when the file does not exist or the registry refused.
 Outcome Makecurrent(HWND list2);
 // Files dropped from Explorer: the .wav files among them, in the order given.
 std::vector<std::wstring> Droppedsounds(HDROP drop);

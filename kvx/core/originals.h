@@ -1,0 +1,24 @@
+// The sounds the user had before Kvx changed them: each event's .Current value as it was before
+// Kvx first wrote it, kept under HKEY_CURRENT_USER\Software\Kvx\original as the value
+// <application key>\<event key>, so that they can be put back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+inline constexpr wchar_t originalskey[] = L"Software\\Kvx\\original";
+
+// Learns which events are recorded, once, so that a pass asks the registry nothing more for them.
+void Loadoriginals();
+// Writes path into the .Current value of (app, event), first recording the value there now when
+// the event has no record yet. current is that value as just read. False when it could not be
+// written; nothing is written while the record cannot be stored.
+bool Writecurrent(int16_t app, int16_t event, const std::wstring& current, const std::wstring& path);
+
+struct Restoreresult {
+    int restored = 0;  // values written back
+    int failed = 0;    // records kept because their value could not be written back
+};
+// Writes every recorded value back into its event's .Current, for the events that still exist,
+// and removes the records (those of events gone too).
+Restoreresult Restoreoriginals();
