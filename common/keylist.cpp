@@ -33,7 +33,9 @@ void Loadkeys(int16_t slot, const std::wstring& keypath, int32_t maxindex)
     std::vector<std::wstring> names(keynames.begin(), keynames.begin() + r + 1);
     list.last = int16_t(r);
     for (const std::wstring& name : names) {
-        std::wstring value = Getregstr(HKEY_CURRENT_USER, keypath + L"\\" + name, L"");
+        // Events are shown by their labels, never by their keys' own texts: one read spared for
+        // each event of a large tree.
+        std::wstring value = slot >= 1 ? std::wstring() : Getregstr(HKEY_CURRENT_USER, keypath + L"\\" + name, L"");
         list.names.push_back(name);
         list.texts.push_back(value.empty() ? name : value);
         list.labelidx.push_back(slot >= 1 ? Findlabel(name) : int16_t(0));

@@ -12,6 +12,7 @@ struct Keylist {
     std::wstring path;                 // key path below HKEY_CURRENT_USER plus a backslash
     std::vector<std::wstring> names;   // subkey names in enumeration order
     std::vector<std::wstring> texts;   // each subkey's default value, or its name when that is empty
+                                       // (event lists: the name, as events show their labels)
     std::vector<int16_t> labelidx;     // event lists only: index into eventlabels, or -1
 };
 

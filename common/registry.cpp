@@ -1,6 +1,5 @@
 #include "registry.h"
 
-#include "handles.h"
 #include "text.h"
 
 #include <algorithm>
@@ -14,34 +13,49 @@ constexpr DWORD namebuffer = 80;
 constexpr DWORD widenamebuffer = 256;  // key names hold at most 255 characters
 }
 
+Regkey Openforupdate(HKEY root, const std::wstring& keypath, bool create)
+{
+    Regkey key;
+    constexpr REGSAM access = KEY_QUERY_VALUE | KEY_SET_VALUE;
+    std::string path = Toansi(keypath);
+    LONG result = create ? RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, access, nullptr, key.put(), nullptr)
+                         : RegOpenKeyExA(root, path.c_str(), 0, access, key.put());
+    if (result != ERROR_SUCCESS) key.reset();
+    return key;
+}
+
+std::wstring Readregstr(HKEY key, const std::wstring& valuename)
+{
+    std::array<char, valuebuffer> buffer{};
+    DWORD size = valuebuffer;
+    DWORD type = 0;
+    // The type is not looked at: whatever is stored is read as ANSI text.
+    if (!key || RegQueryValueExA(key, Toansi(valuename).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                                 &size) != ERROR_SUCCESS)
+        return {};
+    auto end = std::find(buffer.begin(), buffer.end(), '\0');
+    return Fromansi(std::string(buffer.begin(), end));
+}
+
+bool Writeregstr(HKEY key, const std::wstring& valuename, const std::wstring& data)
+{
+    std::string bytes = Toansi(data);
+    return key && RegSetValueExA(key, Toansi(valuename).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes.c_str()),
+                                 DWORD(bytes.size() + 1)) == ERROR_SUCCESS;
+}
+
 std::wstring Getregstr(HKEY root, const std::wstring& keypath, const std::wstring& valuename)
 {
-    std::wstring result;
     Regkey key;
-    if (RegOpenKeyA(root, Toansi(keypath).c_str(), key.put()) == ERROR_SUCCESS) {
-        std::array<char, valuebuffer> buffer{};
-        DWORD size = valuebuffer;
-        DWORD type = 0;
-        // The type is not looked at: whatever is stored is read as ANSI text.
-        if (RegQueryValueExA(key.get(), Toansi(valuename).c_str(), nullptr, &type,
-                             reinterpret_cast<BYTE*>(buffer.data()), &size) == ERROR_SUCCESS) {
-            auto end = std::find(buffer.begin(), buffer.end(), '\0');
-            result = Fromansi(std::string(buffer.begin(), end));
-        }
-    }
-    return result;
+    if (RegOpenKeyA(root, Toansi(keypath).c_str(), key.put()) != ERROR_SUCCESS) return {};
+    return Readregstr(key.get(), valuename);
 }
 
 bool Setregstr(HKEY root, const std::wstring& keypath, const std::wstring& valuename, const std::wstring& data)
 {
-    bool result = false;
     Regkey key;
-    if (RegCreateKeyA(root, Toansi(keypath).c_str(), key.put()) == ERROR_SUCCESS) {
-        std::string bytes = Toansi(data);
-        result = RegSetValueExA(key.get(), Toansi(valuename).c_str(), 0, REG_SZ,
-                                reinterpret_cast<const BYTE*>(bytes.c_str()), DWORD(bytes.size() + 1)) == ERROR_SUCCESS;
-    }
-    return result;
+    return RegCreateKeyA(root, Toansi(keypath).c_str(), key.put()) == ERROR_SUCCESS &&
+           Writeregstr(key.get(), valuename, data);
 }
 
 int32_t Enumregkeys(HKEY root, const std::wstring& keypath)

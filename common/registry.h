@@ -2,6 +2,8 @@
 // handle between calls, reports failure only through its result and never shows anything.
 #pragma once
 
+#include "handles.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -11,6 +13,14 @@
 
 // Subkey names of the key most recently listed with success by Enumregkeys.
 extern std::vector<std::wstring> keynames;
+
+// The key open to read and write its values, created with every missing level when create is
+// set; empty on failure (and for a missing key not to be created).
+Regkey Openforupdate(HKEY root, const std::wstring& keypath, bool create);
+// The text of a value of an open key, or "" on any failure (as Getregstr).
+std::wstring Readregstr(HKEY key, const std::wstring& valuename);
+// Writes a REG_SZ value into an open key.
+bool Writeregstr(HKEY key, const std::wstring& valuename, const std::wstring& data);
 
 // The value's text, or "" on any failure (missing key or value, a value over 1023 bytes plus NUL).
 std::wstring Getregstr(HKEY root, const std::wstring& keypath, const std::wstring& valuename);

@@ -49,7 +49,7 @@ double Drawrandom()
 std::wstring Pickentry(int16_t app, int16_t event, const std::wstring& current)
 {
     std::vector<std::wstring> pool;
-    int16_t count = Validevent(app, event) ? Readcount(app, event) : int16_t(0);
+    int16_t count = Validevent(app, event) ? soundlists.Count(app, event) : int16_t(0);
     for (int16_t k = 0; k < count; ++k) {
         std::wstring entry = soundlists.Get(app, event, k);
         // With norepeat the sound the event has now is no candidate: when nothing else is left,
@@ -69,13 +69,14 @@ std::wstring Pickentry(int16_t app, int16_t event, const std::wstring& current)
 
 void Changesound(int16_t app, int16_t event)
 {
-    if (!Validevent(app, event) || Readcount(app, event) == 0) return;
-    std::wstring key = Currentkey(app, event);
-    std::wstring current = Getregstr(HKEY_CURRENT_USER, key, L"");
+    if (!Validevent(app, event) || soundlists.Count(app, event) == 0) return;
+    // One opening of the key serves the reading and the writing.
+    Regkey key = Openforupdate(HKEY_CURRENT_USER, Currentkey(app, event), false);
+    std::wstring current = Readregstr(key.get(), L"");
     std::wstring pick = Pickentry(app, event, current);
     // Nothing that exists, or the pick is there already: the value is left alone. A failed write
     // leaves the old sound, which the next pass tries to change again.
-    if (!pick.empty() && pick != current) Writecurrent(app, event, current, pick);
+    if (!pick.empty() && pick != current) Writecurrent(app, event, key.get(), current, pick);
 }
 
 void Changepass()

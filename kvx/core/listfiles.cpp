@@ -1,6 +1,7 @@
 #include "listfiles.h"
 
 #include "handles.h"
+#include "registry.h"
 #include "schemetable.h"
 #include "settings.h"
 #include "text.h"
@@ -13,6 +14,7 @@
 #include <cwctype>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 
 std::wstring listfolder;
 
@@ -187,14 +189,25 @@ bool Replacelistfile(const std::wstring& path, const std::string& bytes)
     return ok;
 }
 
-// Writes the count only when it differs from the one stored: a start-up on unchanged lists
-// writes nothing.
-bool Storecount(int16_t app, int16_t event, size_t count)
+// The stored list counts by value name, read at once for a whole start-up.
+using Storedcounts = std::unordered_map<std::wstring, std::wstring>;
+
+// Writes the count only when it differs from the one stored (known: the stored counts when
+// already read): a start-up on unchanged lists writes nothing.
+bool Storecount(int16_t app, int16_t event, size_t count, const Storedcounts* known = nullptr)
 {
+    soundlists.Setcount(app, event, int16_t(count));
     std::wstring key = Countkey(app, event);
     std::wstring text = std::to_wstring(count);
-    return Getsetting(key, L"") == text || Savesetting(key, text);
+    std::wstring stored;
+    if (!known)
+        stored = Getsetting(key, L"");
+    else if (auto found = known->find(key); found != known->end())
+        stored = found->second;
+    return stored == text || Savesetting(key, text);
 }
+
+void Loadlist(int16_t app, int16_t event, const Storedcounts* known);
 }
 
 std::wstring Escapename(const std::wstring& name)
@@ -227,6 +240,12 @@ std::wstring Listfilename(int16_t app, int16_t event)
 
 void Loaddata(int16_t app, int16_t event)
 {
+    Loadlist(app, event, nullptr);
+}
+
+namespace {
+void Loadlist(int16_t app, int16_t event, const Storedcounts* known)
+{
     if (!Validevent(app, event)) return;
     std::wstring path = Listfilename(app, event);
     auto read = Readlistfile(path);
@@ -243,7 +262,8 @@ void Loaddata(int16_t app, int16_t event)
     Listread list = read.value_or(Listread{});
     soundlists.Setfileform(app, event, list.encoding, list.unread);
     for (size_t k = 0; k < list.entries.size(); ++k) soundlists.Set(app, event, int16_t(k), list.entries[k]);
-    Storecount(app, event, list.entries.size());
+    Storecount(app, event, list.entries.size(), known);
+}
 }
 
 bool Savedata(int16_t app, int16_t event, const std::vector<std::wstring>& entries)
@@ -266,7 +286,9 @@ bool Savedata(int16_t app, int16_t event, const std::vector<std::wstring>& entri
 
 void Loadalllists()
 {
-    Foreachevent(Loaddata);
+    Storedcounts known;
+    for (auto& [name, value] : Getregvalues(HKEY_CURRENT_USER, settingskey)) known.emplace(name, value);
+    Foreachevent([&known](int16_t app, int16_t event) { Loadlist(app, event, &known); });
 }
 
 std::wstring Unreadnote(int16_t app, int16_t event)

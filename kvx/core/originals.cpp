@@ -29,7 +29,7 @@ void Loadoriginals()
     for (const auto& [name, value] : Getregvalues(HKEY_CURRENT_USER, originalskey)) recorded.insert(Folded(name));
 }
 
-bool Writecurrent(int16_t app, int16_t event, const std::wstring& current, const std::wstring& path)
+bool Writecurrent(int16_t app, int16_t event, HKEY key, const std::wstring& current, const std::wstring& path)
 {
     if (!Validevent(app, event)) return false;
     std::wstring name = Recordname(app, event);
@@ -39,7 +39,7 @@ bool Writecurrent(int16_t app, int16_t event, const std::wstring& current, const
         if (!Setregstr(HKEY_CURRENT_USER, originalskey, name, current)) return false;
         recorded.insert(folded);
     }
-    return Setregstr(HKEY_CURRENT_USER, Currentkey(app, event), L"", path);
+    return key ? Writeregstr(key, L"", path) : Setregstr(HKEY_CURRENT_USER, Currentkey(app, event), L"", path);
 }
 
 Restoreresult Restoreoriginals()

@@ -3,6 +3,8 @@
 // <application key>\<event key>, so that they can be put back.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 
@@ -11,9 +13,10 @@ inline constexpr wchar_t originalskey[] = L"Software\\Kvx\\original";
 // Learns which events are recorded, once, so that a pass asks the registry nothing more for them.
 void Loadoriginals();
 // Writes path into the .Current value of (app, event), first recording the value there now when
-// the event has no record yet. current is that value as just read. False when it could not be
-// written; nothing is written while the record cannot be stored.
-bool Writecurrent(int16_t app, int16_t event, const std::wstring& current, const std::wstring& path);
+// the event has no record yet. current is that value as just read from key, the event's .Current
+// key open for update (empty: not there yet). False when it could not be written; nothing is
+// written while the record cannot be stored.
+bool Writecurrent(int16_t app, int16_t event, HKEY key, const std::wstring& current, const std::wstring& path);
 
 struct Restoreresult {
     int restored = 0;  // values written back

@@ -76,6 +76,17 @@ void Soundtable::Setfileform(int16_t app, int16_t event, Listencoding encoding, 
     }
 }
 
+int16_t Soundtable::Count(int16_t app, int16_t event) const
+{
+    const Eventlist* list = Find(app, event);
+    return list ? list->count : int16_t(0);
+}
+
+void Soundtable::Setcount(int16_t app, int16_t event, int16_t count)
+{
+    if (Eventlist* list = Reach(app, event)) list->count = count;
+}
+
 int16_t Maxeventcount()
 {
     int16_t m = 0;

@@ -38,6 +38,9 @@ public:
     Listencoding Encoding(int16_t app, int16_t event) const;
     uint8_t Unreadparts(int16_t app, int16_t event) const;
     void Setfileform(int16_t app, int16_t event, Listencoding encoding, uint8_t unread);
+    // The count of the list as last loaded or saved: the stored count, kept at hand for the pass.
+    int16_t Count(int16_t app, int16_t event) const;
+    void Setcount(int16_t app, int16_t event, int16_t count);
 
 private:
     struct Eventlist {
@@ -45,6 +48,7 @@ private:
         bool readable = true;
         Listencoding encoding = Listencoding::ansi;
         uint8_t unread = unreadnone;
+        int16_t count = 0;
     };
     const Eventlist* Find(int16_t app, int16_t event) const;
     Eventlist* Reach(int16_t app, int16_t event);

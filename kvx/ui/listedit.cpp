@@ -60,8 +60,9 @@ Outcome Makecurrent(HWND list2)
     std::wstring path = Listrow(list2, int(row));
     // A missing file would silence the event.
     if (!Soundexists(path)) return Outcome::failed;
-    std::wstring current = Getregstr(HKEY_CURRENT_USER, Currentkey(curapp, curevent), L"");
-    return Writecurrent(curapp, curevent, current, path) ? Outcome::done : Outcome::failed;
+    Regkey key = Openforupdate(HKEY_CURRENT_USER, Currentkey(curapp, curevent), false);
+    std::wstring current = Readregstr(key.get(), L"");
+    return Writecurrent(curapp, curevent, key.get(), current, path) ? Outcome::done : Outcome::failed;
 }
 
 std::vector<std::wstring> Droppedsounds(HDROP drop)
