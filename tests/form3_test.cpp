@@ -1,8 +1,28 @@
+#include "autostart.h"
 #include "form1.h"
 #include "form3.h"
+#include "keylist.h"
 #include "kvxwindows.h"
+#include "originals.h"
+#include "pickers.h"
+#include "programfolder.h"
+#include "registry.h"
+#include "settings.h"
+#include "text.h"
+
+#include <algorithm>
+#include <iterator>
 
 namespace {
+
+using Rowlist = std::vector<std::wstring>;
+
+// One menu as it was shown: its items' texts ("-" for a separator), check marks and default.
+struct Shownmenu {
+    Rowlist items;
+    std::vector<bool> checked;
+    UINT defaultitem = 0;
+};
 
 class Tray : public Kvxwindows {
 protected:
@@ -12,62 +32,157 @@ protected:
         Puttree(folder);
         Start();
         popupmenuhook = [this](HMENU popup, POINT) {
-            menus.push_back(popup);
-            return chosen;
+            Shownmenu menu;
+            for (int k = 0; k < GetMenuItemCount(popup); ++k) {
+                wchar_t text[64] = {};
+                GetMenuStringW(popup, UINT(k), text, 64, MF_BYPOSITION);
+                UINT state = GetMenuState(popup, UINT(k), MF_BYPOSITION);
+                menu.items.push_back(state & MF_SEPARATOR ? L"-" : text);
+                menu.checked.push_back((state & MF_CHECKED) != 0);
+            }
+            menu.defaultitem = GetMenuDefaultItem(popup, FALSE, 0);
+            menus.push_back(menu);
+            return std::exchange(chosen, 0u);
         };
     }
     void Notify(UINT mousemsg) { SendMessageW(Form3(), traycallback, trayid, mousemsg); }
+    // Chooses a menu item as the user does: a right click on the icon, then the item.
+    void Choose(UINT item)
+    {
+        chosen = item;
+        Notify(WM_RBUTTONDOWN);
+        Notify(WM_RBUTTONUP);
+        Pump();
+    }
+    bool Checked(UINT item)
+    {
+        Choose(0);
+        const Shownmenu& menu = menus.back();
+        size_t at = Position(item);
+        return at < menu.checked.size() && menu.checked[at];
+    }
+    static size_t Position(UINT item)
+    {
+        const UINT order[] = {form3::mresize, form3::mchange, form3::mpause, form3::moption, form3::mstartup,
+                              form3::mnorepeat, form3::mrestore, 0, form3::mend};
+        return size_t(std::find(std::begin(order), std::end(order), item) - std::begin(order));
+    }
+    std::wstring Current() { return Getregstr(HKEY_CURRENT_USER, Currentpath(L".Default", L".Default"), L""); }
 
-    std::vector<HMENU> menus;
+    std::vector<Shownmenu> menus;
     UINT chosen = 0;
 };
 
-TEST_F(Tray, ReleasedButtonsOpenTheMenuAndDoubleClicksShowTheWindow)
+TEST_F(Tray, AClickOpensTheMenuAfterTheDoubleClickTimeAndADoubleClickOnlyShowsTheWindow)
 {
     struct Case {
-        UINT mousemsg;
-        bool menu;
-        bool show;
+        const char* name;
+        std::vector<UINT> mouse;  // in the order a real mouse sends them
+        size_t menusatonce, menuslater;
+        bool shown;
     };
-    for (const Case& c : {Case{WM_MOUSEMOVE, false, false}, Case{WM_LBUTTONDOWN, false, false},
-                          Case{WM_RBUTTONDOWN, false, false}, Case{WM_MBUTTONDOWN, false, false},
-                          Case{WM_MBUTTONUP, false, false}, Case{WM_MBUTTONDBLCLK, false, false},
-                          Case{WM_LBUTTONUP, true, false}, Case{WM_RBUTTONUP, true, false},
-                          Case{WM_LBUTTONDBLCLK, false, true}, Case{WM_RBUTTONDBLCLK, false, true}}) {
-        SCOPED_TRACE(testing::Message() << "mouse message 0x" << std::hex << c.mousemsg);
+    const Case cases[] = {
+        {"left click", {WM_LBUTTONDOWN, WM_LBUTTONUP}, 0, 1, false},
+        {"double-click", {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}, 0, 0, true},
+        {"right click", {WM_RBUTTONDOWN, WM_RBUTTONUP}, 1, 1, false},
+        {"pointer moving", {WM_MOUSEMOVE, WM_MBUTTONDOWN, WM_MBUTTONUP}, 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         ShowWindow(Form1(), SW_HIDE);
         menus.clear();
-        Notify(c.mousemsg);
+        for (UINT message : c.mouse) Notify(message);
         Pump();
-        EXPECT_EQ(menus.size(), c.menu ? 1u : 0u);
-        EXPECT_EQ(IsWindowVisible(Form1()) != FALSE, c.show);
+        EXPECT_EQ(menus.size(), c.menusatonce);
+        DWORD until = GetTickCount() + GetDoubleClickTime() + 300;
+        while (GetTickCount() < until) {
+            Pump();
+            Sleep(20);
+        }
+        EXPECT_EQ(menus.size(), c.menuslater);
+        EXPECT_EQ(IsWindowVisible(Form1()) != FALSE, c.shown);
         EXPECT_FALSE(IsWindowVisible(Form3()));
     }
 }
 
-TEST_F(Tray, MenuItemsAndWhatTheyDo)
+TEST_F(Tray, MenuItemsWithTheFirstAsDefault)
 {
-    Notify(WM_RBUTTONUP);
+    Choose(0);
     ASSERT_EQ(menus.size(), 1u);
-    std::vector<std::wstring> items;
-    for (int k = 0; k < GetMenuItemCount(menus[0]); ++k) {
-        wchar_t text[64] = {};
-        GetMenuStringW(menus[0], UINT(k), text, 64, MF_BYPOSITION);
-        items.push_back(GetMenuState(menus[0], UINT(k), MF_BYPOSITION) & MF_SEPARATOR ? L"-" : text);
-    }
-    EXPECT_EQ(items, (std::vector<std::wstring>{L"元のサイズに戻す", L"詳細設定", L"-", L"終了"}));
-    // Nothing chosen: nothing happens.
-    Pump();
-    EXPECT_FALSE(IsWindowVisible(Form1()));
+    EXPECT_EQ(menus[0].items, (Rowlist{L"元のサイズに戻す", L"今すぐ変更", L"一時停止", L"詳細設定",
+                                       L"Windows の起動時に実行", L"同じサウンドを続けない", L"元のサウンドに戻す", L"-",
+                                       L"終了"}));
+    EXPECT_EQ(menus[0].defaultitem, UINT(form3::mresize));
+    EXPECT_FALSE(IsWindowVisible(Form1())) << "nothing chosen, nothing done";
     // Tebbet finds Kvx by its title, which Form3 shares: that must stay the main window.
     EXPECT_EQ(FindWindowW(nullptr, L"KVX"), Form1());
-    chosen = form3::mresize;
-    for (int twice = 0; twice < 2; ++twice) {
-        Notify(WM_LBUTTONUP);
-        Pump();
-        EXPECT_TRUE(IsWindowVisible(Form1()));
-    }
+    Choose(form3::mresize);
+    EXPECT_TRUE(IsWindowVisible(Form1()));
     EXPECT_TRUE(Iconpresent());
+}
+
+TEST_F(Tray, PauseHoldsAcrossARestartAndChangeNowChangesAnyway)
+{
+    EXPECT_FALSE(Checked(form3::mpause));
+    Choose(form3::mpause);
+    EXPECT_EQ(Count(L"paused"), L"1");
+    EXPECT_NE(std::string(Trayrecord().szTip).find(Toansi(L"一時停止")), std::string::npos);
+    Unloadform1();
+    Pump();
+    Start();
+    EXPECT_TRUE(Checked(form3::mpause));
+    Putvalue(Currentpath(L".Default", L".Default"), L"", L"old.wav");
+    for (int tick = 0; tick < 3; ++tick) SendMessageW(Form1(), WM_TIMER, form1::Timer1, 0);
+    EXPECT_EQ(Current(), L"old.wav") << "no timed pass while paused";
+    EXPECT_EQ(Count(L"cinterval"), L"<none>") << "the interval is left as it was";
+    Choose(form3::mchange);
+    EXPECT_NE(Current(), L"old.wav");
+    Choose(form3::mpause);
+    EXPECT_EQ(Count(L"paused"), L"0");
+}
+
+TEST_F(Tray, StartWithWindowsAddsAndRemovesTheRunValue)
+{
+    EXPECT_FALSE(Checked(form3::mstartup));
+    Choose(form3::mstartup);
+    EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, runkey, L"Kvx"), L"\"" + Programpath() + L"\"");
+    EXPECT_TRUE(Checked(form3::mstartup));
+    Choose(form3::mstartup);
+    EXPECT_FALSE(Valueexists(runkey, L"Kvx"));
+    // A Run value naming another copy of Kvx is not this one's.
+    Putvalue(runkey, L"Kvx", L"\"D:\\elsewhere\\Kvx.exe\"");
+    EXPECT_FALSE(Checked(form3::mstartup));
+}
+
+TEST_F(Tray, OriginalsAreRecordedOnceAndRestoredWithAPause)
+{
+    const std::wstring record = std::wstring(originalskey);
+    Putvalue(Currentpath(L"Explorer", L"Navigating"), L"", L"mine.wav");
+    Choose(form3::mchange);
+    Choose(form3::mchange);
+    EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, record, L".Default\\.Default"), L"old.wav");
+    EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, record, L"Explorer\\Navigating"), L"mine.wav");
+    EXPECT_FALSE(Valueexists(record, L".Default\\Open")) << "an event Kvx never wrote has no record";
+    EXPECT_NE(Current(), L"old.wav");
+    // An event gone since: its record goes without a write.
+    Putvalue(record, L"Gone\\Event", L"x.wav");
+    int answer = IDCANCEL;
+    UINT flags = 0;
+    messagehook = [&](HWND, const std::wstring&, const std::wstring&, UINT f) {
+        flags = f;
+        return answer;
+    };
+    Choose(form3::mrestore);
+    EXPECT_EQ(flags & MB_DEFBUTTON2, UINT(MB_DEFBUTTON2)) << "Cancel is the default";
+    EXPECT_NE(Current(), L"old.wav") << "cancelled";
+    answer = IDOK;
+    Choose(form3::mrestore);
+    EXPECT_EQ(Current(), L"old.wav");
+    EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, Currentpath(L"Explorer", L"Navigating"), L""), L"mine.wav");
+    EXPECT_TRUE(Getregvalues(HKEY_CURRENT_USER, record).empty());
+    EXPECT_FALSE(Keyexists(std::wstring(appsroot) + L"\\Gone"));
+    EXPECT_EQ(Count(L"paused"), L"1");
+    EXPECT_TRUE(Checked(form3::mpause));
 }
 
 TEST_F(Tray, IconRecordAndShellRestart)
@@ -79,7 +194,7 @@ TEST_F(Tray, IconRecordAndShellRestart)
     EXPECT_EQ(record.uFlags, 7u);
     EXPECT_EQ(record.uCallbackMessage, 0x200u);
     EXPECT_NE(record.hIcon, nullptr);
-    EXPECT_STREQ(record.szTip, "KVX");
+    EXPECT_EQ(std::string(record.szTip).rfind("KVX", 0), 0u);
     // A restarted shell has forgotten the icon and says so to every top-level window.
     tuskicon2();
     ASSERT_FALSE(Iconpresent());
@@ -94,6 +209,24 @@ TEST_F(Tray, IconRecordAndShellRestart)
     EXPECT_TRUE(Iconpresent());
     EXPECT_TRUE(tuskicon2());
     EXPECT_FALSE(Iconpresent());
+}
+
+TEST_F(Tray, TheTooltipTellsTheState)
+{
+    struct Case {
+        int16_t interval, pause;
+        const wchar_t* says;
+    };
+    for (const Case& c : {Case{5, 0, L"5 分ごとに変更（次回 "}, Case{0, 0, L"自動では変更しません"},
+                          Case{5, 1, L"一時停止中"}}) {
+        cinterval = c.interval;
+        paused = c.pause;
+        Settimer1(cinterval != 0);
+        std::wstring tip = Fromansi(Trayrecord().szTip);
+        EXPECT_EQ(tip.rfind(L"KVX - ", 0), 0u) << Toansi(tip);
+        EXPECT_NE(tip.find(c.says), std::wstring::npos) << Toansi(tip);
+    }
+    paused = 0;
 }
 
 }

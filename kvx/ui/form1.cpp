@@ -7,6 +7,7 @@
 #include "keylist.h"
 #include "listbox.h"
 #include "listedit.h"
+#include "autostart.h"
 #include "listfiles.h"
 #include "originals.h"
 #include "pickers.h"
@@ -18,6 +19,9 @@
 
 #include <commctrl.h>
 #include <mmsystem.h>
+
+#include <algorithm>
+#include <cwchar>
 
 std::function<void(const std::string&, UINT)> playsoundhook;
 
@@ -263,6 +267,106 @@ void Endfromtray()
     if (state.window) PostMessageW(state.window, WM_CLOSE, 0, 0);
 }
 
+// The icon's tooltip tells the state: the interval and the time of the next pass, the pause, or
+// that nothing changes by itself.
+std::wstring Traytip()
+{
+    if (paused) return L"KVX - 一時停止中";
+    if (cinterval == 0) return L"KVX - 自動では変更しません";
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER at{{now.dwLowDateTime, now.dwHighDateTime}};
+    at.QuadPart += ULONGLONG(Minutestonextpass()) * 60 * 10000000;  // in 100-ns units
+    FILETIME next{at.LowPart, at.HighPart};
+    SYSTEMTIME utc{}, local{};
+    FileTimeToSystemTime(&next, &utc);
+    SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
+    wchar_t text[64];
+    std::swprintf(text, 64, L"KVX - %d 分ごとに変更（次回 %d:%02d）", std::max<int>(cinterval, 1), local.wHour,
+                  local.wMinute);
+    return text;
+}
+
+void Updatetip()
+{
+    Settraytip(Traytip());
+}
+
+// A setting changed from the icon's menu holds for this run either way; only a stored one
+// holds for the next.
+void Storeflag(const wchar_t* name, int16_t value)
+{
+    if (!Savesetting(name, std::to_wstring(value)))
+        Showmessage(state.window, L"設定を保存できませんでした。\r\n次に Kvx を起動したときには元に戻ります。",
+                    form1caption, MB_OK | MB_ICONWARNING);
+}
+
+void OnMchangeclick()
+{
+    Changenow();
+    Showcurrentline();
+    Updatetip();
+}
+
+void OnMpauseclick()
+{
+    paused = paused ? 0 : 1;
+    Storeflag(L"paused", paused);
+    Updatetip();
+}
+
+void OnMstartupclick()
+{
+    if (!Setstartwithwindows(!Startswithwindows()))
+        Showmessage(state.window, L"Windows の起動時に実行するかどうかを変更できませんでした。", form1caption,
+                    MB_OK | MB_ICONWARNING);
+}
+
+void OnMnorepeatclick()
+{
+    norepeat = norepeat ? 0 : 1;
+    Storeflag(L"norepeat", norepeat);
+}
+
+// Puts back the sounds the user had before Kvx, then pauses so that they stay.
+void OnMrestoreclick()
+{
+    if (Showmessage(state.window,
+                    L"すべてのイベントのサウンドを、Kvx が変更する前のサウンドに戻します。\r\n"
+                    L"戻した後、Kvx は一時停止します。よろしいですか？",
+                    form1caption, MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) != IDOK)
+        return;
+    Restoreresult result = Restoreoriginals();
+    paused = 1;
+    Storeflag(L"paused", paused);
+    Showcurrentline();
+    Updatetip();
+    if (result.failed > 0)
+        Showmessage(state.window,
+                    std::to_wstring(result.failed) + L" 個のイベントのサウンドを元に戻せませんでした。\r\n"
+                                                     L"もう一度「元のサウンドに戻す」を選んでください。",
+                    form1caption, MB_OK | MB_ICONWARNING);
+}
+
+Trayactions Traymenu()
+{
+    using namespace form3;
+    return Trayactions{
+        {
+            {mresize, L"元のサイズに戻す", Showform1, nullptr},
+            {mchange, L"今すぐ変更", OnMchangeclick, nullptr},
+            {mpause, L"一時停止", OnMpauseclick, [] { return paused != 0; }},
+            {moption, L"詳細設定", OnCommand1click, nullptr},
+            {mstartup, L"Windows の起動時に実行", OnMstartupclick, Startswithwindows},
+            {mnorepeat, L"同じサウンドを続けない", OnMnorepeatclick, [] { return norepeat != 0; }},
+            {mrestore, L"元のサウンドに戻す", OnMrestoreclick, nullptr},
+            {0, nullptr, nullptr, nullptr},
+            {mend, L"終了", Endfromtray, nullptr},
+        },
+        Endfromtray,
+    };
+}
+
 // The load of Form1: builds the table, loads every list, shows application 1 in the hidden
 // window, reads the settings, arms Timer1 and adds the icon.
 void Startup()
@@ -285,10 +389,11 @@ void Startup()
     Settimer1(timer);
     // At logon the shell may not be ready for the icon: Form3 keeps trying. Without Form3 there
     // will be no icon, and the window stays in sight instead.
-    if (!Loadform3(Trayactions{Showform1, OnCommand1click, Endfromtray}))
+    if (!Loadform3(Traymenu()))
         Showform1();
     else
         tuskicon1();
+    Updatetip();
     // After the settings: a change pass at start-up shows here.
     Showcurrentline();
 }
@@ -344,7 +449,10 @@ LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     case WM_CREATE: OnCreate(window); return 0;
     case WM_COMMAND: Routecommand(routes, LOWORD(wparam), HIWORD(wparam)); return 0;
     case WM_TIMER:
-        if (wparam == Timer1) Timertick();
+        if (wparam == Timer1) {
+            Timertick();
+            Updatetip();
+        }
         return 0;
     case WM_DROPFILES: OnDropfiles(reinterpret_cast<HDROP>(wparam)); return 0;
     case WM_CTLCOLORSTATIC:
@@ -408,4 +516,6 @@ void Settimer1(bool on)
         SetTimer(state.window, Timer1, timer1interval, nullptr);
     else
         KillTimer(state.window, Timer1);
+    // Called whenever the interval may have changed.
+    Updatetip();
 }

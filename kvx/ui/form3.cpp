@@ -1,34 +1,45 @@
 #include "form3.h"
 
+#include "text.h"
 #include "uihandles.h"
 #include "window.h"
 
+#include <algorithm>
 #include <cstring>
-#include <span>
 
 std::function<UINT(HMENU, POINT)> popupmenuhook;
 
 namespace {
 struct Form3state {
     HWND window = nullptr;
-    Menuhandle menu;
     HICON icon = nullptr;  // shared
     UINT taskbarcreated = 0;
     Trayactions actions;
+    std::wstring tip = L"KVX";
+    // The button-up that ends a double-click opens no menu.
+    bool afterdoubleclick = false;
 };
 Form3state state;
 
+void Run(const std::function<void()>& action)
+{
+    if (action) action();
+}
+
+// mfile, made anew each time it opens so that its check marks are those of the moment.
 Menuhandle Createtraymenu()
 {
-    // mfile is never shown as a menu bar: it only holds the pop-up.
-    Menuhandle bar(CreateMenu());
-    HMENU mfile = CreatePopupMenu();
-    AppendMenuW(mfile, MF_STRING, form3::mresize, L"元のサイズに戻す");
-    AppendMenuW(mfile, MF_STRING, form3::moption, L"詳細設定");
-    AppendMenuW(mfile, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(mfile, MF_STRING, form3::mend, L"終了");
-    AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(mfile), L"file");
-    return bar;
+    Menuhandle mfile(CreatePopupMenu());
+    for (const Trayitem& item : state.actions.items) {
+        if (item.id == 0) {
+            AppendMenuW(mfile.get(), MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        UINT flags = MF_STRING | (item.checked && item.checked() ? MF_CHECKED : MF_UNCHECKED);
+        AppendMenuW(mfile.get(), flags, item.id, item.text);
+    }
+    if (!state.actions.items.empty()) SetMenuDefaultItem(mfile.get(), state.actions.items.front().id, FALSE);
+    return mfile;
 }
 
 // Tebbet finds Kvx by the title "KVX", which Form3 shares: keep Form3 below the main window.
@@ -37,50 +48,60 @@ void Sendtobottom()
     SetWindowPos(state.window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void Run(const std::function<void()>& action)
+void Runitem(UINT id)
 {
-    if (action) action();
+    auto item = std::find_if(state.actions.items.begin(), state.actions.items.end(),
+                             [id](const Trayitem& i) { return i.id == id && id != 0; });
+    if (item != state.actions.items.end()) Run(item->run);
 }
 
-void OnMresizeclick() { Run(state.actions.show); }
-void OnMoptionclick() { Run(state.actions.options); }
-void OnMendclick() { Run(state.actions.end); }
-
-const Commandroute menuroutes[] = {
-    {form3::mresize, 0, OnMresizeclick},
-    {form3::moption, 0, OnMoptionclick},
-    {form3::mend, 0, OnMendclick},
-};
-
-void Openmenu(HWND window)
+void Openmenu()
 {
-    HMENU mfile = GetSubMenu(state.menu.get(), 0);
+    KillTimer(state.window, form3::Timer2);
+    Menuhandle mfile = Createtraymenu();
     POINT at{};
     GetCursorPos(&at);
     // Without the foreground the menu stays open when the user clicks elsewhere.
-    SetForegroundWindow(window);
-    UINT chosen = popupmenuhook ? popupmenuhook(mfile, at)
-                                : UINT(TrackPopupMenu(mfile, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x,
-                                                      at.y, 0, window, nullptr));
+    SetForegroundWindow(state.window);
+    UINT chosen = popupmenuhook ? popupmenuhook(mfile.get(), at)
+                                : UINT(TrackPopupMenu(mfile.get(), TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
+                                                      at.x, at.y, 0, state.window, nullptr));
     // Lets the menu close properly on the next task switch.
-    PostMessageW(window, WM_NULL, 0, 0);
+    PostMessageW(state.window, WM_NULL, 0, 0);
     Sendtobottom();
-    Routecommand(menuroutes, int(chosen), 0);
+    Runitem(chosen);
 }
 
-void OnTraymessage(HWND window, LPARAM lparam)
+// A click opens the menu only once it is clear that no second click follows: the menu's modal
+// loop would take the second click of a double-click for itself.
+void OnLbuttonup()
 {
-    switch (Trayaction(LOWORD(lparam))) {
-    case Trayreaction::menu: Openmenu(window); break;
-    case Trayreaction::show: Run(state.actions.show); break;
-    case Trayreaction::none: break;
+    if (std::exchange(state.afterdoubleclick, false)) return;
+    SetTimer(state.window, form3::Timer2, GetDoubleClickTime(), nullptr);
+}
+
+void OnLbuttondblclk()
+{
+    KillTimer(state.window, form3::Timer2);
+    state.afterdoubleclick = true;
+    if (!state.actions.items.empty()) Runitem(state.actions.items.front().id);
+}
+
+void OnTraymessage(LPARAM lparam)
+{
+    switch (LOWORD(lparam)) {
+    case WM_LBUTTONUP: OnLbuttonup(); break;
+    case WM_LBUTTONDBLCLK: OnLbuttondblclk(); break;
+    case WM_RBUTTONUP: Openmenu(); break;
+    default: break;
     }
 }
 
-void OnTimer1()
+void OnTimer(WPARAM id)
 {
-    // tuskicon1 stops the retries once the icon is there.
-    tuskicon1();
+    // Timer1: tuskicon1 stops the retries once the icon is there.
+    if (id == form3::Timer1) tuskicon1();
+    if (id == form3::Timer2) Openmenu();
 }
 
 LRESULT CALLBACK Form3proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -91,10 +112,8 @@ LRESULT CALLBACK Form3proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         return 0;
     }
     switch (message) {
-    case traycallback: OnTraymessage(window, lparam); return 0;
-    case WM_TIMER:
-        if (wparam == form3::Timer1) OnTimer1();
-        return 0;
+    case traycallback: OnTraymessage(lparam); return 0;
+    case WM_TIMER: OnTimer(wparam); return 0;
     case WM_CLOSE:
         // Form3 goes with the program: a close request ends the program through its owner.
         Run(state.actions.end);
@@ -111,17 +130,6 @@ bool Shellnotify(DWORD what)
 }
 }
 
-Trayreaction Trayaction(UINT mousemsg)
-{
-    switch (mousemsg) {
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP: return Trayreaction::menu;
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDBLCLK: return Trayreaction::show;
-    default: return Trayreaction::none;
-    }
-}
-
 HWND Loadform3(Trayactions actions)
 {
     state.actions = std::move(actions);
@@ -129,7 +137,6 @@ HWND Loadform3(Trayactions actions)
     HINSTANCE instance = GetModuleHandleW(nullptr);
     if (!Registerwindowclass(instance, form3class, Form3proc)) return nullptr;
     state.taskbarcreated = RegisterWindowMessageW(L"TaskbarCreated");
-    state.menu = Createtraymenu();
     state.icon = Smallicon(instance);
     state.window = CreateWindowExW(WS_EX_TOOLWINDOW, form3class, L"KVX", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
                                    0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
@@ -145,8 +152,7 @@ HWND Form3()
 void Unloadform3()
 {
     if (state.window) DestroyWindow(state.window);
-    state.menu.reset();
-    state.actions = Trayactions{};
+    state = Form3state{};
 }
 
 NOTIFYICONDATAA Trayrecord()
@@ -158,7 +164,11 @@ NOTIFYICONDATAA Trayrecord()
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record.uCallbackMessage = traycallback;
     record.hIcon = state.icon;
-    std::strcpy(record.szTip, "KVX");
+    // The first version holds 63 bytes of tip: shortened by whole characters, never mid-character.
+    std::wstring tip = state.tip;
+    while (Toansi(tip).size() >= sizeof record.szTip) tip.pop_back();
+    std::string bytes = Toansi(tip);
+    std::memcpy(record.szTip, bytes.c_str(), bytes.size() + 1);
     return record;
 }
 
@@ -178,5 +188,12 @@ bool tuskicon2()
 {
     if (!state.window) return false;
     KillTimer(state.window, form3::Timer1);
+    KillTimer(state.window, form3::Timer2);
     return Shellnotify(NIM_DELETE);
+}
+
+bool Settraytip(const std::wstring& tip)
+{
+    state.tip = tip;
+    return state.window && Shellnotify(NIM_MODIFY);
 }

@@ -6,6 +6,8 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 inline constexpr wchar_t form3class[] = L"KvxForm3";
 inline constexpr UINT trayid = 1;
@@ -14,24 +16,28 @@ inline constexpr UINT traycallback = WM_MOUSEMOVE;
 
 namespace form3 {
 // Menu items; mfile is the pop-up that holds them.
-enum : UINT { mresize = 1, moption, mend };
+enum : UINT { mresize = 1, moption, mend, mchange, mpause, mstartup, mnorepeat, mrestore };
 // Retries adding the icon while the shell is not ready for it (at logon).
 inline constexpr UINT_PTR Timer1 = 1;
 inline constexpr UINT timer1interval = 5000;
+// Opens the menu for a left click once the double-click time has passed without a second click.
+inline constexpr UINT_PTR Timer2 = 2;
 }
 
-// What the owner of the icon does for the menu items and the double-click.
-struct Trayactions {
-    std::function<void()> show;     // "元のサイズに戻す" and a double-click
-    std::function<void()> options;  // "詳細設定"
-    std::function<void()> end;      // "終了"; also a close request to Form3
+// One item of the icon's menu, as its owner gives it.
+struct Trayitem {
+    UINT id;  // 0: a separator
+    const wchar_t* text;
+    std::function<void()> run;
+    std::function<bool()> checked;  // empty: never checked
 };
 
-enum class Trayreaction { none, menu, show };
-
-// What a mouse message on the icon does: a released button opens the menu, a double-click shows
-// the main window, anything else does nothing.
-Trayreaction Trayaction(UINT mousemsg);
+// What the owner of the icon does: the menu items, in order, the first being the default one
+// (shown bold, and run by a double-click on the icon); and what a close request to Form3 does.
+struct Trayactions {
+    std::vector<Trayitem> items;
+    std::function<void()> end;
+};
 
 // Tests stand in for the modal TrackPopupMenu here: gets mfile and the pointer position and
 // returns the chosen item, 0 for none.
@@ -50,3 +56,6 @@ NOTIFYICONDATAA Trayrecord();
 bool tuskicon1();
 // Removes the icon (and gives up a pending retry). Returns whether an icon was removed.
 bool tuskicon2();
+// The icon's tooltip from now on, also for an icon added later. Returns whether the shown icon
+// took it.
+bool Settraytip(const std::wstring& tip);
