@@ -132,6 +132,26 @@ TEST_F(Editing, DroppedWavFilesAreAppendedOnlyOntoList2)
     EXPECT_EQ(Rows(List2).size(), 4u);
 }
 
+TEST_F(Editing, ADroppedFolderAddsTheWavFilesDirectlyInsideItInNameOrderUpToTheLimit)
+{
+    Scratchfolder dropped;
+    for (const wchar_t* name : {L"b.wav", L"A.WAV", L"c.txt", L"音.wav"}) dropped.Sound(name);
+    CreateDirectoryW(dropped.File(L"inner.wav").c_str(), nullptr);
+    CreateDirectoryW(dropped.File(L"sub").c_str(), nullptr);
+    dropped.Sound(L"sub\\deep.wav");
+    Drop({dropped.path(), folder.File(L"a.wav")}, Middleof(List2));
+    EXPECT_EQ(Rows(List2), (Rowlist{L"a.wav", L"b.wav", dropped.File(L"A.WAV"), dropped.File(L"b.wav"),
+                                    dropped.File(L"音.wav"), folder.File(L"a.wav")}));
+    // Up to the 101 sounds a list holds.
+    Scratchfolder many;
+    for (int k = 0; k < 120; ++k) many.Sound(L"s" + std::to_wstring(1000 + k) + L".wav");
+    Drop({many.path()}, Middleof(List2));
+    Rowlist rows = Rows(List2);
+    ASSERT_EQ(rows.size(), 101u);
+    EXPECT_EQ(rows[6], many.File(L"s1000.wav"));
+    EXPECT_EQ(rows[100], many.File(L"s1094.wav"));
+}
+
 TEST_F(Editing, NothingChangesWhileNoEventIsShown)
 {
     Pickapp(1);  // "空", an application without events

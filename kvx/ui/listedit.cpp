@@ -10,11 +10,32 @@
 #include "settings.h"
 #include "text.h"
 
+#include <algorithm>
+
 namespace {
 bool Endswithwav(const std::wstring& path)
 {
     return path.size() > 4 && CompareStringOrdinal(path.c_str() + path.size() - 4, 4, L".wav", 4, TRUE) == CSTR_EQUAL;
 }
+}
+
+std::vector<std::wstring> Wavfilesin(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*.wav").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        // The pattern matches short names too: the name itself must end in .wav.
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && Endswithwav(found.cFileName))
+            names.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    // In name order, as Explorer lists them.
+    std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
+        return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) == CSTR_LESS_THAN;
+    });
+    return names;
 }
 
 std::wstring Startfolder()
@@ -68,13 +89,21 @@ Outcome Makecurrent(HWND list2)
 std::vector<std::wstring> Droppedsounds(HDROP drop)
 {
     std::vector<std::wstring> sounds;
+    // A list holds ANSI paths, as the file dialog gives them: a name the code page cannot spell
+    // would be stored as a different, broken path.
+    auto take = [&sounds](const std::wstring& path) {
+        if (Endswithwav(path) && Fitsansi(path)) sounds.push_back(path);
+    };
     UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
         std::wstring path(size_t(DragQueryFileW(drop, i, nullptr, 0)) + 1, L'\0');
         path.resize(DragQueryFileW(drop, i, path.data(), UINT(path.size())));
-        // A list holds ANSI paths, as the file dialog gives them: a name the code page cannot
-        // spell would be stored as a different, broken path.
-        if (Endswithwav(path) && Fitsansi(path)) sounds.push_back(path);
+        DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            take(path);
+            continue;
+        }
+        for (const std::wstring& name : Wavfilesin(path)) take(path + L"\\" + name);
     }
     return sounds;
 }

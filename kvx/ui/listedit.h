@@ -27,5 +27,8 @@ void Removesound(HWND list2);
 // sound first the first time. Nothing without a selection or an event; failed, with nothing
 // written, when the file does not exist or the registry refused.
 Outcome Makecurrent(HWND list2);
-// Files dropped from Explorer: the .wav files among them, in the order given.
+// The .wav files directly inside folder, by name, in name order.
+std::vector<std::wstring> Wavfilesin(const std::wstring& folder);
+// Files dropped from Explorer: the .wav files among them, in the order given; a folder gives the
+// .wav files directly inside it, in name order.
 std::vector<std::wstring> Droppedsounds(HDROP drop);
