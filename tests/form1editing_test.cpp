@@ -152,6 +152,74 @@ TEST_F(Editing, ADroppedFolderAddsTheWavFilesDirectlyInsideItInNameOrderUpToTheL
     EXPECT_EQ(rows[100], many.File(L"s1094.wav"));
 }
 
+// The ink of a list row drawn as the window draws it: how many pixels, and whether any is in the
+// window text colour (dark) or only in the grey of text that is not available.
+struct Ink {
+    int pixels = 0;
+    bool windowtext = false;
+    bool greytext = false;
+};
+
+Ink Drawrow(HWND window, int id, int row)
+{
+    constexpr int width = 400, height = 24;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    DRAWITEMSTRUCT item{ODT_LISTBOX, UINT(id), UINT(row), ODA_DRAWENTIRE, 0, GetDlgItem(window, id), dc,
+                        {0, 0, width, height}, 0};
+    SendMessageW(window, WM_DRAWITEM, WPARAM(id), reinterpret_cast<LPARAM>(&item));
+    GdiFlush();
+    Ink ink;
+    auto colour = [](COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); };
+    const auto* pixel = static_cast<const DWORD*>(bits);
+    for (int k = 0; k < width * height; ++k) {
+        DWORD p = pixel[k] & 0xFFFFFF;
+        if (p == DWORD(colour(GetSysColor(COLOR_WINDOW)))) continue;
+        ++ink.pixels;
+        ink.windowtext |= p == DWORD(colour(GetSysColor(COLOR_WINDOWTEXT)));
+        ink.greytext |= p == DWORD(colour(GetSysColor(COLOR_GRAYTEXT)));
+    }
+    SelectObject(dc, previous);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return ink;
+}
+
+TEST_F(Editing, EventsWithSoundsAreBoldAndMissingFilesGreyWhileRowsKeepTheirText)
+{
+    answer = folder.File(L"gone.wav");
+    SendMessageW(Item(List2), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(answer.c_str()));
+    Ink present = Drawrow(Form1(), List2, 0);
+    Ink missing = Drawrow(Form1(), List2, 2);
+    EXPECT_TRUE(present.windowtext);
+    EXPECT_GT(missing.pixels, 0);
+    EXPECT_FALSE(missing.windowtext) << "a missing file is drawn grey";
+    EXPECT_TRUE(missing.greytext);
+    EXPECT_EQ(Rows(List2)[2], answer) << "the row keeps its text";
+    // Event 0 has two sounds: bold; once its list is empty the same label takes less ink.
+    Ink withsounds = Drawrow(Form1(), List1, 0);
+    ASSERT_TRUE(Savedata(1, 0, {}));
+    Ink without = Drawrow(Form1(), List1, 0);
+    EXPECT_GT(withsounds.pixels, without.pixels);
+    EXPECT_EQ(Rows(List1)[0], L"一般の警告音");
+}
+
+TEST_F(Editing, List2ScrollsToItsLongestPath)
+{
+    LRESULT before = SendMessageW(Item(List2), LB_GETHORIZONTALEXTENT, 0, 0);
+    answer = folder.Sound(std::wstring(150, L'長') + L".wav");
+    Click(Command5);
+    LRESULT after = SendMessageW(Item(List2), LB_GETHORIZONTALEXTENT, 0, 0);
+    RECT list{};
+    GetClientRect(Item(List2), &list);
+    EXPECT_GT(after, before);
+    EXPECT_GT(after, list.right) << "wider than the list: the path can be scrolled to its end";
+}
+
 TEST_F(Editing, NothingChangesWhileNoEventIsShown)
 {
     Pickapp(1);  // "空", an application without events

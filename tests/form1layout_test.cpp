@@ -25,7 +25,7 @@ TEST_F(Layout, ControlsStayInsideTheirWindowsAt96And144Dpi)
     Click(Command1);
     HWND options = Form2();
     ASSERT_NE(options, nullptr);
-    for (UINT dpi : {96u, 144u, 96u}) {
+    for (UINT dpi : {96u, 120u, 144u, 96u}) {
         Changewindowdpi(Form1(), dpi);
         Checklayout(Form1(), Form1layout(), dpi, mayoverlap);
         Changewindowdpi(options, dpi);

@@ -81,6 +81,23 @@ void Checklayout(HWND window, const Windowlayout& layout, UINT dpi, std::span<co
             EXPECT_TRUE(allowed || !IntersectRect(&common, &r, &ro)) << "overlaps control " << other.id;
         }
     }
+    // No label clips its text: as tall as a line of its font, as wide as what it says.
+    for (const Controlspec& row : layout.controls) {
+        HWND control = GetDlgItem(window, row.id);
+        wchar_t classname[16] = {};
+        GetClassNameW(control, classname, 16);
+        if (CompareStringOrdinal(classname, -1, L"Static", -1, TRUE) != CSTR_EQUAL) continue;
+        SCOPED_TRACE(testing::Message() << "label " << row.id);
+        RECT r = Placeof(window, row.id);
+        HDC dc = GetDC(control);
+        HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        SelectObject(dc, previous);
+        ReleaseDC(control, dc);
+        EXPECT_GE(r.bottom - r.top, metrics.tmHeight);
+        EXPECT_GE(r.right - r.left, Textsize(control).cx);
+    }
     for (int id : layout.headings) {
         SCOPED_TRACE(testing::Message() << "heading " << id);
         HWND control = GetDlgItem(window, id);

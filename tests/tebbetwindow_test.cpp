@@ -75,7 +75,7 @@ TEST_F(Form1window, ControlsStayInsideTheWindowAt96And144Dpi)
     Open();
     // "..." lies on Combo1's arrow and takes its clicks.
     const std::pair<int, int> mayoverlap[] = {{Command6, Combo1}};
-    for (UINT dpi : {96u, 144u, 96u}) {
+    for (UINT dpi : {96u, 120u, 144u, 96u}) {
         Changewindowdpi(Form1(), dpi);
         Checklayout(Form1(), Form1layout(), dpi, mayoverlap);
     }

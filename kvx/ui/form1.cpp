@@ -29,7 +29,9 @@ namespace {
 using namespace form1;
 
 constexpr DWORD buttonstyle = WS_TABSTOP | BS_PUSHBUTTON;
-constexpr DWORD liststyle = WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+// Owner-drawn rows that keep their text: LB_GETTEXT still gives the label or the path.
+constexpr DWORD liststyle =
+    WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
 constexpr DWORD labelstyle = SS_LEFT | SS_NOPREFIX;
 constexpr DWORD framestyle = BS_GROUPBOX | WS_CLIPSIBLINGS;
 
@@ -39,7 +41,7 @@ constexpr DWORD framestyle = BS_GROUPBOX | WS_CLIPSIBLINGS;
 const Controlspec layout[] = {
     {Command8, WC_BUTTONW, L"...", buttonstyle, Frame2, {9590, 265, 255, 255}},
     {List1, WC_LISTBOXW, L"", liststyle, 0, {120, 1080, 4935, 6000}},
-    {List2, WC_LISTBOXW, L"", liststyle, 0, {5160, 1080, 4935, 6000}},
+    {List2, WC_LISTBOXW, L"", liststyle | WS_HSCROLL, 0, {5160, 1080, 4935, 6000}},
     {Command1, WC_BUTTONW, L"詳細設定", buttonstyle, 0, {120, 7800, 1215, 255}},
     {Command2, WC_BUTTONW, L"ﾊﾞｰｼﾞｮﾝ情報", buttonstyle, 0, {6240, 7800, 1455, 255}},
     {Command3, WC_BUTTONW, L"ﾀｽｸﾊﾞｰへ", buttonstyle, 0, {7920, 7800, 1215, 255}},
@@ -52,9 +54,10 @@ const Controlspec layout[] = {
     // Label1 and Label2 are then sized to their text (Applyfonts).
     {Label1, WC_STATICW, L"イベント", labelstyle, 0, {120, 840, 660, 180}},
     {Label2, WC_STATICW, L"サウンド", labelstyle, 0, {5160, 840, 690, 180}},
-    {regbox1, WC_STATICW, L"", labelstyle | SS_ENDELLIPSIS, Frame1, {120, 240, 4620, 180}},
-    {Label3, WC_STATICW, L"-", labelstyle, Frame1, {4920, 240, 135, 135}},
-    {regbox2, WC_STATICW, L"", labelstyle | SS_PATHELLIPSIS, Frame1, {5160, 240, 4665, 180}},
+    {regbox1, WC_STATICW, L"", labelstyle | SS_ENDELLIPSIS, Frame1, {120, 210, 4620, 255}},
+    {Label3, WC_STATICW, L"-", labelstyle, Frame1, {4920, 210, 135, 255}},
+    // Drawn here, so that a long path loses its middle and keeps its file name in sight.
+    {regbox2, WC_STATICW, L"", SS_OWNERDRAW | SS_NOPREFIX, Frame1, {5160, 210, 4665, 255}},
     {Frame2, WC_BUTTONW, L"アプリケーション", framestyle, 0, {120, 0, 9975, 615}},
     {Frame1, WC_BUTTONW, L"現在のサウンド", framestyle, 0, {120, 7200, 9975, 495}},
 };
@@ -120,6 +123,23 @@ bool Savebeforeswitch()
     return false;
 }
 
+// List2 scrolls sideways as far as its longest path reaches.
+void Fitlist2()
+{
+    HWND list = Item(List2);
+    HDC dc = GetDC(list);
+    HGDIOBJ previous = SelectObject(dc, state.fonts.ui.get());
+    int widest = 0;
+    for (const std::wstring& row : Listrows(list)) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, row.c_str(), int(row.size()), &size);
+        widest = std::max<int>(widest, size.cx);
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(list, dc);
+    SendMessageW(list, LB_SETHORIZONTALEXTENT, WPARAM(widest + 8), 0);
+}
+
 // The editing buttons act only on a shown event; "追加" also waits while the list is full, so
 // the user sees why nothing more can be added.
 void Updateeditbuttons()
@@ -131,6 +151,7 @@ void Updateeditbuttons()
     EnableWindow(add, canadd);
     EnableWindow(Item(Command6), shown);
     EnableWindow(Item(Command7), shown);
+    Fitlist2();
 }
 
 void Showcurrentline()
@@ -141,6 +162,8 @@ void Showcurrentline()
 // The list, the editing buttons and the current-sound line of (curapp, curevent).
 void Showshownevent()
 {
+    // A list saved on the way may have become empty or not: its event's row is drawn anew.
+    InvalidateRect(Item(List1), nullptr, TRUE);
     Showsounds(Item(List2), curapp, curevent);
     Updateeditbuttons();
     Showcurrentline();
@@ -427,6 +450,47 @@ void OnDestroy()
     PostQuitMessage(0);
 }
 
+// The current-sound line: a long path loses its middle, never its file name.
+void Drawpath(const DRAWITEMSTRUCT& item)
+{
+    wchar_t text[1024] = {};
+    int length = GetWindowTextW(item.hwndItem, text, 1024);
+    RECT r = item.rcItem;
+    FillRect(item.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
+    int mode = SetBkMode(item.hDC, TRANSPARENT);
+    COLORREF colour = SetTextColor(item.hDC, GetSysColor(COLOR_WINDOWTEXT));
+    HGDIOBJ font = SelectObject(item.hDC, state.fonts.ui.get());
+    DrawTextW(item.hDC, text, length, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_PATH_ELLIPSIS);
+    SelectObject(item.hDC, font);
+    SetTextColor(item.hDC, colour);
+    SetBkMode(item.hDC, mode);
+}
+
+// List rows: events whose list holds sounds in bold, sounds whose files are missing in grey.
+void OnDrawitem(const DRAWITEMSTRUCT& item)
+{
+    if (item.CtlID == UINT(regbox2)) return Drawpath(item);
+    HDC dc = item.hDC;
+    bool selected = (item.itemState & ODS_SELECTED) != 0;
+    FillRect(dc, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (item.itemID != UINT(-1)) {
+        std::wstring text = Listrow(item.hwndItem, int(item.itemID));
+        bool bold = item.CtlID == UINT(List1) && soundlists.Count(curapp, int16_t(item.itemID)) > 0;
+        bool missing = item.CtlID == UINT(List2) && !Soundexists(text);
+        int mode = SetBkMode(dc, TRANSPARENT);
+        COLORREF colour = SetTextColor(
+            dc, GetSysColor(missing ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        HGDIOBJ font = SelectObject(dc, bold ? state.fonts.bold.get() : state.fonts.ui.get());
+        RECT r = item.rcItem;
+        r.left += 2;
+        DrawTextW(dc, text.c_str(), int(text.size()), &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        SelectObject(dc, font);
+        SetTextColor(dc, colour);
+        SetBkMode(dc, mode);
+    }
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &item.rcItem);
+}
+
 // Keyboard focus comes back to the control that had it, or to List1.
 void OnActivate(WPARAM wparam)
 {
@@ -455,6 +519,7 @@ LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         }
         return 0;
     case WM_DROPFILES: OnDropfiles(reinterpret_cast<HDROP>(wparam)); return 0;
+    case WM_DRAWITEM: OnDrawitem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam)); return TRUE;
     case WM_CTLCOLORSTATIC:
         return Colorstatic(window, form1layout, reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
     case WM_ACTIVATE: OnActivate(wparam); return 0;

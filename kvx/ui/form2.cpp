@@ -14,7 +14,7 @@ constexpr wchar_t classname[] = L"KvxForm2";
 const Controlspec layout[] = {
     {Text1, L"EDIT", L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 0, {120, 240, 4095, 270}},
     {Command2, L"BUTTON", L"...", WS_TABSTOP | BS_PUSHBUTTON, 0, {4320, 240, 255, 255}},
-    {Label1, L"STATIC", L"ﾃﾞﾌｫﾙﾄのﾃﾞｨﾚｸﾄﾘ", SS_LEFT, 0, {120, 0, 1335, 180}},
+    {Label1, L"STATIC", L"ﾃﾞﾌｫﾙﾄのﾃﾞｨﾚｸﾄﾘ", SS_LEFT, 0, {120, 0, 2175, 240}},
     {Text2, L"EDIT", L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 0, {120, 600, 495, 270}},
     {Label3, L"STATIC", L"分ごとに変更", SS_LEFT | SS_CENTERIMAGE, 0, {615, 600, 1335, 255}},
     {Label4, L"STATIC", L"", SS_LEFT | SS_CENTERIMAGE, 0, {2040, 600, 2535, 255}},
