@@ -1,5 +1,6 @@
 #include "changer.h"
 #include "listfiles.h"
+#include "originals.h"
 #include "registry.h"
 #include "scratch.h"
 #include "schemetable.h"
@@ -100,6 +101,58 @@ TEST_F(Changer, PassUsesTheSavedCountNotLaterEdits)
         Changepass();
         EXPECT_EQ(Current(L"Open"), folder.File(L"z.wav"));
     }
+}
+
+TEST_F(Changer, PicksOnlyFilesThatExistAndWithNorepeatNeverTheCurrentOneWhenAnotherIsThere)
+{
+    const std::wstring a = folder.Sound(L"a.wav"), b = folder.Sound(L"b.wav"), c = folder.Sound(L"c.wav");
+    const std::wstring gone = folder.File(L"gone.wav"), gone2 = folder.File(L"gone2.wav");
+    struct Case {
+        const char* name;
+        std::vector<std::wstring> list;
+        std::wstring current;
+        int16_t norepeat;
+        std::set<std::wstring> picks;  // every pick lies here, and each of them comes up
+    };
+    const std::vector<Case> cases = {
+        {"missing files are never picked", {gone, a, gone2, b}, L"x.wav", 0, {a, b}},
+        {"one existing file", {gone, a, gone2}, L"x.wav", 0, {a}},
+        {"no existing file: left as it is", {gone, gone2}, L"x.wav", 0, {L"x.wav"}},
+        {"norepeat: never the current one", {a, b, c}, a, 1, {b, c}},
+        {"norepeat: duplicates of the current one", {a, b, a, a}, a, 1, {b}},
+        {"norepeat, the current one by another spelling", {a, b}, folder.File(L"A.WAV"), 1, {b}},
+        {"norepeat, nothing else there: kept", {a, a, gone}, a, 1, {a}},
+        {"without norepeat the current one may come again", {a, b}, a, 0, {a, b}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        norepeat = c.norepeat;
+        ASSERT_TRUE(Savedata(1, 1, c.list));
+        std::set<std::wstring> seen;
+        for (int pass = 0; pass < 60; ++pass) {
+            Putvalue(root + L"App\\Open\\.Current", L"", c.current);
+            Changepass();
+            seen.insert(Current(L"Open"));
+        }
+        EXPECT_EQ(seen, c.picks);
+    }
+    norepeat = 0;
+}
+
+TEST_F(Changer, TheFirstWriteRecordsTheUsersSoundOnce)
+{
+    Loadoriginals();
+    ASSERT_TRUE(Savedata(1, 1, {folder.Sound(L"a.wav"), folder.Sound(L"b.wav")}));
+    norepeat = 1;
+    Changepass();
+    Changepass();
+    norepeat = 0;
+    EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, originalskey, L"App\\Open"), L"untouched.wav");
+    EXPECT_FALSE(Valueexists(originalskey, L"App\\Close")) << "nothing written, nothing recorded";
+    Restoreresult result = Restoreoriginals();
+    EXPECT_EQ(result.restored, 1);
+    EXPECT_EQ(Current(L"Open"), L"untouched.wav");
+    EXPECT_TRUE(Getregvalues(HKEY_CURRENT_USER, originalskey).empty());
 }
 
 TEST(Random, DrawsStayBelowOne)

@@ -119,6 +119,12 @@ TEST_F(Tray, MenuItemsWithTheFirstAsDefault)
     Choose(form3::mresize);
     EXPECT_TRUE(IsWindowVisible(Form1()));
     EXPECT_TRUE(Iconpresent());
+    Choose(form3::mnorepeat);
+    EXPECT_EQ(Count(L"norepeat"), L"1");
+    EXPECT_EQ(norepeat, 1);
+    EXPECT_TRUE(Checked(form3::mnorepeat));
+    Choose(form3::mnorepeat);
+    EXPECT_EQ(Count(L"norepeat"), L"0");
 }
 
 TEST_F(Tray, PauseHoldsAcrossARestartAndChangeNowChangesAnyway)
