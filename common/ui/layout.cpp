@@ -1,6 +1,9 @@
 #include "layout.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <string_view>
 #include <iterator>
 
 namespace {
@@ -130,15 +133,31 @@ HFONT Createpointfont(const wchar_t* face, int points, bool bold, UINT dpi)
                        DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
+int Rowheight(HFONT font)
+{
+    Memorydc dc(CreateCompatibleDC(nullptr));
+    HGDIOBJ previous = SelectObject(dc.get(), font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc.get(), &metrics);
+    SelectObject(dc.get(), previous);
+    return metrics.tmHeight + 2;
+}
+
 void Applyfonts(HWND parent, std::span<const Controlspec> table, std::span<const int> headings, UINT dpi,
                 Windowfonts& fonts)
 {
-    Windowfonts next{Fonthandle(Createuifont(dpi)), Fonthandle(Createpointfont(L"ＭＳ Ｐゴシック", 9, true, dpi))};
+    Windowfonts next{Fonthandle(Createuifont(dpi)), Fonthandle(Createpointfont(L"ＭＳ Ｐゴシック", 9, true, dpi)), {}};
+    LOGFONTW bold{};
+    GetObjectW(next.ui.get(), sizeof bold, &bold);
+    bold.lfWeight = FW_BOLD;
+    next.bold.reset(CreateFontIndirectW(&bold));
     for (const Controlspec& row : table) {
         HWND control = GetDlgItem(parent, row.id);
         bool heading = std::find(headings.begin(), headings.end(), row.id) != headings.end();
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(heading ? next.heading.get() : next.ui.get()), TRUE);
         if (heading) Fittext(control, next.heading.get());
+        if (row.classname == std::wstring_view(WC_LISTBOXW) && (row.style & LBS_OWNERDRAWFIXED))
+            SendMessageW(control, LB_SETITEMHEIGHT, 0, Rowheight(next.ui.get()));
     }
     fonts = std::move(next);
 }

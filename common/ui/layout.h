@@ -44,8 +44,11 @@ HFONT Createpointfont(const wchar_t* face, int points, bool bold, UINT dpi);
 struct Windowfonts {
     Fonthandle ui;
     Fonthandle heading;
+    Fonthandle bold;  // the message font in bold, for rows that stand out
 };
+// Height of a list row, or of a line of text, in font.
+int Rowheight(HFONT font);
 // Gives the table's controls their fonts for dpi; the controls listed in headings get the heading
-// font and take the size of their text. The old fonts go only once no control uses them.
+// font and take the size of their text; owner-drawn list boxes get rows as tall as the font. The old fonts go only once no control uses them.
 void Applyfonts(HWND parent, std::span<const Controlspec> table, std::span<const int> headings, UINT dpi,
                 Windowfonts& fonts);
