@@ -271,6 +271,26 @@ TEST_F(Mainwindow, AnEditOfAPartlyReadListAsksBeforeDroppingAndKeepsTheEncoding)
                 Utf16(L"C:\\サウンド\\一.wav\r\nC:\\음\\두.wav\r\nC:\\新\\소리.wav\r\n"));
 }
 
+TEST_F(Mainwindow, AFolderThatCannotBeWrittenIsToldOnceAtStartUp)
+{
+    std::vector<std::wstring> told;
+    messagehook = [&](HWND, const std::wstring& text, const std::wstring&, UINT) {
+        told.push_back(text);
+        return IDOK;
+    };
+    Start();
+    EXPECT_TRUE(told.empty());
+    const Rowlist files = Filesin(folder.path());
+    EXPECT_TRUE(std::none_of(files.begin(), files.end(), [](const std::wstring& name) { return name.ends_with(L".tmp"); }))
+        << "the trial file is gone";
+    Unloadform1();
+    Pump();
+    listfolder = folder.File(L"not writable");
+    Start();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(folder.File(L"not writable")), std::wstring::npos) << "names the folder";
+}
+
 TEST_F(Mainwindow, NothingIsSavedForAnApplicationWithoutEvents)
 {
     Start();

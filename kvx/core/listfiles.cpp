@@ -328,3 +328,12 @@ int Removeleftovers()
     FindClose(search);
     return removed;
 }
+
+bool Listfolderwritable()
+{
+    // Made as a save makes its temporary file, so a cut-short run leaves only what start-up removes.
+    std::array<wchar_t, MAX_PATH + 1> temp{};
+    if (!GetTempFileNameW(listfolder.c_str(), tempprefix, 0, temp.data())) return false;
+    DeleteFileW(temp.data());
+    return true;
+}

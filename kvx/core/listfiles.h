@@ -30,6 +30,8 @@ bool Savedata(int16_t app, int16_t event, const std::vector<std::wstring>& entri
 // Loaddata for every event of every application.
 void Loadalllists();
 
+// Whether a list can be saved in the list folder now: a file can be made there (and is removed).
+bool Listfolderwritable();
 // What a save of the list of (app, event) would drop of its file, told to the user; empty when
 // the file was read exactly.
 std::wstring Unreadnote(int16_t app, int16_t event);

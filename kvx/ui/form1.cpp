@@ -419,6 +419,13 @@ void Startup()
     Updatetip();
     // After the settings: a change pass at start-up shows here.
     Showcurrentline();
+    // Said once now rather than at every save later (a folder under Program Files, say).
+    if (!Listfolderwritable())
+        Showmessage(state.window,
+                    L"Kvx のフォルダーに書き込めないため、サウンドリストを保存できません。\r\n" + listfolder +
+                        L"\r\n\r\nKvx を書き込めるフォルダー（インストーラーの既定の %LOCALAPPDATA%\\Programs\\Kvx "
+                        L"など）に置いてください。",
+                    form1caption, MB_OK | MB_ICONWARNING);
 }
 
 // The unload of Form1, on every path: exit button, menu, close box, end of the session. The

@@ -1,16 +1,20 @@
 // Kvx's entry: one instance per user session, then the main window and its message loop.
+// "Kvx.exe /restore" only puts the user's own sounds back (the uninstaller runs it) and ends.
 #include "form1.h"
 #include "form2.h"
 #include "form3.h"
 #include "instance.h"
 #include "listfiles.h"
+#include "originals.h"
 
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandline, int)
 {
+    if (commandline && CompareStringOrdinal(commandline, -1, L"/restore", -1, TRUE) == CSTR_EQUAL)
+        return Restoreoriginals().failed == 0 ? 0 : 1;
     // Checked before anything is loaded, so a second start touches no list or count.
     Instancelock lock;
     if (!lock.First()) {
