@@ -117,6 +117,7 @@ TEST_F(Changer, PicksOnlyFilesThatExistAndWithNorepeatNeverTheCurrentOneWhenAnot
     const std::vector<Case> cases = {
         {"missing files are never picked", {gone, a, gone2, b}, L"x.wav", 0, {a, b}},
         {"one existing file", {gone, a, gone2}, L"x.wav", 0, {a}},
+        {"a path the code page cannot spell", {folder.Sound(L"소리.wav"), a}, L"x.wav", 0, {a}},
         {"no existing file: left as it is", {gone, gone2}, L"x.wav", 0, {L"x.wav"}},
         {"norepeat: never the current one", {a, b, c}, a, 1, {b, c}},
         {"norepeat: duplicates of the current one", {a, b, a, a}, a, 1, {b}},

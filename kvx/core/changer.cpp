@@ -2,6 +2,7 @@
 
 #include "originals.h"
 #include "registry.h"
+#include "text.h"
 #include "schemetable.h"
 #include "settings.h"
 
@@ -55,6 +56,8 @@ std::wstring Pickentry(int16_t app, int16_t event, const std::wstring& current)
         // With norepeat the sound the event has now is no candidate: when nothing else is left,
         // the event keeps it.
         if (norepeat && Samepath(entry, current)) continue;
+        // .Current is written in the ANSI code page: a path it cannot spell would name no file.
+        if (!Fitsansi(entry)) continue;
         pool.push_back(std::move(entry));
     }
     // Drawn uniformly, and a missing file drawn is put aside and the draw made again among the

@@ -79,8 +79,8 @@ Outcome Makecurrent(HWND list2)
     LRESULT row = SendMessageW(list2, LB_GETCURSEL, 0, 0);
     if (row == LB_ERR || !Validevent(curapp, curevent)) return Outcome::nothing;
     std::wstring path = Listrow(list2, int(row));
-    // A missing file would silence the event.
-    if (!Soundexists(path)) return Outcome::failed;
+    // A missing file, or a path the ANSI code page cannot spell, would silence the event.
+    if (!Soundexists(path) || !Fitsansi(path)) return Outcome::failed;
     Regkey key = Openforupdate(HKEY_CURRENT_USER, Currentkey(curapp, curevent), false);
     std::wstring current = Readregstr(key.get(), L"");
     return Writecurrent(curapp, curevent, key.get(), current, path) ? Outcome::done : Outcome::failed;
