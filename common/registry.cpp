@@ -13,15 +13,37 @@ constexpr DWORD namebuffer = 80;
 constexpr DWORD widenamebuffer = 256;  // key names hold at most 255 characters
 }
 
-Regkey Openforupdate(HKEY root, const std::wstring& keypath, bool create)
+Regkey Openforupdate(HKEY root, const std::wstring& keypath, bool create, LONG* result)
 {
     Regkey key;
     constexpr REGSAM access = KEY_QUERY_VALUE | KEY_SET_VALUE;
     std::string path = Toansi(keypath);
-    LONG result = create ? RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, access, nullptr, key.put(), nullptr)
+    LONG opened = create ? RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, access, nullptr, key.put(), nullptr)
                          : RegOpenKeyExA(root, path.c_str(), 0, access, key.put());
-    if (result != ERROR_SUCCESS) key.reset();
+    if (opened != ERROR_SUCCESS) key.reset();
+    if (result) *result = opened;
     return key;
+}
+
+std::optional<Regtext> Queryregtext(HKEY key, const std::wstring& valuename)
+{
+    if (!key) return Regtext{};
+    std::array<char, valuebuffer> buffer{};
+    DWORD size = valuebuffer;
+    DWORD type = 0;
+    LONG got = RegQueryValueExA(key, Toansi(valuename).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                                &size);
+    if (got == ERROR_FILE_NOT_FOUND) return Regtext{};
+    if (got != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
+    auto end = std::find(buffer.begin(), buffer.begin() + size, '\0');
+    return Regtext{Fromansi(std::string(buffer.begin(), end)), type};
+}
+
+bool Writeregtext(HKEY key, const std::wstring& valuename, const Regtext& value)
+{
+    std::string bytes = Toansi(value.text);
+    return key && RegSetValueExA(key, Toansi(valuename).c_str(), 0, value.type,
+                                 reinterpret_cast<const BYTE*>(bytes.c_str()), DWORD(bytes.size() + 1)) == ERROR_SUCCESS;
 }
 
 std::wstring Readregstr(HKEY key, const std::wstring& valuename)
@@ -39,9 +61,7 @@ std::wstring Readregstr(HKEY key, const std::wstring& valuename)
 
 bool Writeregstr(HKEY key, const std::wstring& valuename, const std::wstring& data)
 {
-    std::string bytes = Toansi(data);
-    return key && RegSetValueExA(key, Toansi(valuename).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes.c_str()),
-                                 DWORD(bytes.size() + 1)) == ERROR_SUCCESS;
+    return Writeregtext(key, valuename, Regtext{data, REG_SZ});
 }
 
 std::wstring Getregstr(HKEY root, const std::wstring& keypath, const std::wstring& valuename)
@@ -84,23 +104,24 @@ int32_t Enumregkeys(HKEY root, const std::wstring& keypath)
     return int32_t(keynames.size()) - 1;
 }
 
-std::vector<std::pair<std::wstring, std::wstring>> Getregvalues(HKEY root, const std::wstring& keypath)
+std::vector<Regvalue> Getregvalues(HKEY root, const std::wstring& keypath)
 {
-    std::vector<std::pair<std::wstring, std::wstring>> values;
+    std::vector<Regvalue> values;
     Regkey key;
     if (RegOpenKeyExW(root, keypath.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return values;
+    // Filled by each call below, which reports the lengths: no need to clear them between values.
+    std::vector<wchar_t> name(16384);  // the longest value name
+    std::vector<wchar_t> data(valuebuffer);
     for (DWORD index = 0;; ++index) {
-        std::array<wchar_t, 16384> name{};  // the longest value name
-        std::array<wchar_t, valuebuffer> data{};
         DWORD namelength = DWORD(name.size());
         DWORD size = DWORD(data.size() * sizeof(wchar_t));
         DWORD type = 0;
         LONG got = RegEnumValueW(key.get(), index, name.data(), &namelength, nullptr, &type,
                                  reinterpret_cast<BYTE*>(data.data()), &size);
         if (got == ERROR_NO_MORE_ITEMS) break;
-        if (got != ERROR_SUCCESS || type != REG_SZ) continue;
+        if (got != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) continue;
         std::wstring text(data.data(), size / sizeof(wchar_t));
-        values.emplace_back(std::wstring(name.data(), namelength), Cutnull(text));
+        values.push_back({std::wstring(name.data(), namelength), Cutnull(text), type});
     }
     return values;
 }

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,8 +16,21 @@
 extern std::vector<std::wstring> keynames;
 
 // The key open to read and write its values, created with every missing level when create is
-// set; empty on failure (and for a missing key not to be created).
-Regkey Openforupdate(HKEY root, const std::wstring& keypath, bool create);
+// set; empty on failure (and for a missing key not to be created). result, when given, gets the
+// system's answer (ERROR_FILE_NOT_FOUND for a missing key).
+Regkey Openforupdate(HKEY root, const std::wstring& keypath, bool create, LONG* result = nullptr);
+
+// A string value as stored: its text and its type, REG_SZ or REG_EXPAND_SZ (text with
+// %variables%, as Windows keeps its own sounds).
+struct Regtext {
+    std::wstring text;
+    DWORD type = REG_SZ;
+};
+// A value of an open key read exactly: the empty REG_SZ text when key is null or the value is
+// missing; nothing when it cannot be read exactly (refused, not a string, over 1023 bytes).
+std::optional<Regtext> Queryregtext(HKEY key, const std::wstring& valuename);
+// Writes a value with the type it has.
+bool Writeregtext(HKEY key, const std::wstring& valuename, const Regtext& value);
 // The text of a value of an open key, or "" on any failure (as Getregstr).
 std::wstring Readregstr(HKEY key, const std::wstring& valuename);
 // Writes a REG_SZ value into an open key.
@@ -30,8 +44,13 @@ bool Setregstr(HKEY root, const std::wstring& keypath, const std::wstring& value
 // then keynames is left as it was. A subkey whose name the ANSI code page cannot spell exactly is
 // left out; one whose name takes 80 bytes or more in it ends the listing.
 int32_t Enumregkeys(HKEY root, const std::wstring& keypath);
-// The string values of a key as (name, text) pairs; empty for a missing key.
-std::vector<std::pair<std::wstring, std::wstring>> Getregvalues(HKEY root, const std::wstring& keypath);
+struct Regvalue {
+    std::wstring name;
+    std::wstring text;
+    DWORD type;  // REG_SZ or REG_EXPAND_SZ
+};
+// The string values of a key; empty for a missing key.
+std::vector<Regvalue> Getregvalues(HKEY root, const std::wstring& keypath);
 // Removes a value; true when it is gone (also when it was never there).
 bool Deleteregvalue(HKEY root, const std::wstring& keypath, const std::wstring& valuename);
 // Whether the key exists. A key that cannot be opened for another reason counts as there.

@@ -5,6 +5,7 @@
 #include "scratch.h"
 #include "schemetable.h"
 #include "settings.h"
+#include "text.h"
 
 #include <gtest/gtest.h>
 
@@ -154,6 +155,41 @@ TEST_F(Changer, TheFirstWriteRecordsTheUsersSoundOnce)
     EXPECT_EQ(result.restored, 1);
     EXPECT_EQ(Current(L"Open"), L"untouched.wav");
     EXPECT_TRUE(Getregvalues(HKEY_CURRENT_USER, originalskey).empty());
+}
+
+TEST_F(Changer, AValueThatCannotBeChangedIsNeitherRecordedNorWritten)
+{
+    Loadoriginals();
+    ASSERT_TRUE(Savedata(1, 1, {folder.Sound(L"a.wav")}));
+    {
+        Readonlykey lock(root + L"App\\Open\\.Current");
+        Changepass();
+        EXPECT_FALSE(Valueexists(originalskey, L"App\\Open")) << "no record of a value that was not changed";
+    }
+    EXPECT_EQ(Current(L"Open"), L"untouched.wav");
+    Changepass();
+    EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, originalskey, L"App\\Open"), L"untouched.wav");
+    EXPECT_EQ(Current(L"Open"), folder.File(L"a.wav"));
+}
+
+TEST_F(Changer, AnOriginalComesBackWithItsType)
+{
+    Loadoriginals();
+    const std::wstring windows = L"%SystemRoot%\\media\\Windows Ding.wav";
+    {
+        Regkey key;
+        RegCreateKeyExW(HKEY_CURRENT_USER, (root + L"App\\Open\\.Current").c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, key.put(), nullptr);
+        RegSetValueExW(key.get(), L"", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(windows.c_str()),
+                       DWORD((windows.size() + 1) * sizeof(wchar_t)));
+    }
+    ASSERT_TRUE(Savedata(1, 1, {folder.Sound(L"a.wav")}));
+    Changepass();
+    ASSERT_EQ(Current(L"Open"), folder.File(L"a.wav"));
+    EXPECT_EQ(Restoreoriginals().restored, 1);
+    DWORD type = 0;
+    EXPECT_EQ(Rawvalue(root + L"App\\Open\\.Current", L"", &type), Toansi(windows) + std::string(1, '\0'));
+    EXPECT_EQ(type, DWORD(REG_EXPAND_SZ));
 }
 
 TEST(Random, DrawsStayBelowOne)

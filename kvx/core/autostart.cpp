@@ -13,9 +13,9 @@ std::wstring Runcommand()
 
 bool Startswithwindows()
 {
-    for (const auto& [name, value] : Getregvalues(HKEY_CURRENT_USER, runkey))
-        if (CompareStringOrdinal(name.c_str(), -1, runvalue, -1, TRUE) == CSTR_EQUAL)
-            return CompareStringOrdinal(value.c_str(), -1, Runcommand().c_str(), -1, TRUE) == CSTR_EQUAL;
+    for (const Regvalue& value : Getregvalues(HKEY_CURRENT_USER, runkey))
+        if (CompareStringOrdinal(value.name.c_str(), -1, runvalue, -1, TRUE) == CSTR_EQUAL)
+            return CompareStringOrdinal(value.text.c_str(), -1, Runcommand().c_str(), -1, TRUE) == CSTR_EQUAL;
     return false;
 }
 

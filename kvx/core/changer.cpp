@@ -74,12 +74,12 @@ void Changesound(int16_t app, int16_t event)
 {
     if (!Validevent(app, event) || soundlists.Count(app, event) == 0) return;
     // One opening of the key serves the reading and the writing.
-    Regkey key = Openforupdate(HKEY_CURRENT_USER, Currentkey(app, event), false);
-    std::wstring current = Readregstr(key.get(), L"");
-    std::wstring pick = Pickentry(app, event, current);
+    std::optional<Currentvalue> current = Opencurrent(app, event);
+    if (!current) return;
+    std::wstring pick = Pickentry(app, event, current->value.text);
     // Nothing that exists, or the pick is there already: the value is left alone. A failed write
     // leaves the old sound, which the next pass tries to change again.
-    if (!pick.empty() && pick != current) Writecurrent(app, event, key.get(), current, pick);
+    if (!pick.empty() && pick != current->value.text) Writecurrent(app, event, *current, pick);
 }
 
 void Changepass()

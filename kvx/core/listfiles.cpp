@@ -287,7 +287,8 @@ bool Savedata(int16_t app, int16_t event, const std::vector<std::wstring>& entri
 void Loadalllists()
 {
     Storedcounts known;
-    for (auto& [name, value] : Getregvalues(HKEY_CURRENT_USER, settingskey)) known.emplace(name, value);
+    for (Regvalue& value : Getregvalues(HKEY_CURRENT_USER, settingskey))
+        known.emplace(std::move(value.name), std::move(value.text));
     Foreachevent([&known](int16_t app, int16_t event) { Loadlist(app, event, &known); });
 }
 

@@ -26,31 +26,49 @@ std::wstring Recordname(int16_t app, int16_t event)
 void Loadoriginals()
 {
     recorded.clear();
-    for (const auto& [name, value] : Getregvalues(HKEY_CURRENT_USER, originalskey)) recorded.insert(Folded(name));
+    for (const Regvalue& value : Getregvalues(HKEY_CURRENT_USER, originalskey)) recorded.insert(Folded(value.name));
 }
 
-bool Writecurrent(int16_t app, int16_t event, HKEY key, const std::wstring& current, const std::wstring& path)
+std::optional<Currentvalue> Opencurrent(int16_t app, int16_t event)
+{
+    if (!Validevent(app, event)) return std::nullopt;
+    LONG opened = ERROR_SUCCESS;
+    Currentvalue current{Openforupdate(HKEY_CURRENT_USER, Currentkey(app, event), false, &opened), {}};
+    if (!current.key && opened != ERROR_FILE_NOT_FOUND) return std::nullopt;
+    std::optional<Regtext> value = Queryregtext(current.key.get(), L"");
+    if (!value) return std::nullopt;
+    current.value = std::move(*value);
+    return current;
+}
+
+bool Writecurrent(int16_t app, int16_t event, const Currentvalue& current, const std::wstring& path)
 {
     if (!Validevent(app, event)) return false;
     std::wstring name = Recordname(app, event);
     std::wstring folded = Folded(name);
     if (!recorded.contains(folded)) {
         // Without its record the user's own sound would be lost for good: write nothing.
-        if (!Setregstr(HKEY_CURRENT_USER, originalskey, name, current)) return false;
+        Regkey records = Openforupdate(HKEY_CURRENT_USER, originalskey, true);
+        if (!Writeregtext(records.get(), name, current.value)) return false;
         recorded.insert(folded);
     }
-    return key ? Writeregstr(key, L"", path) : Setregstr(HKEY_CURRENT_USER, Currentkey(app, event), L"", path);
+    return current.key ? Writeregstr(current.key.get(), L"", path)
+                       : Setregstr(HKEY_CURRENT_USER, Currentkey(app, event), L"", path);
 }
 
 Restoreresult Restoreoriginals()
 {
     Restoreresult result;
-    for (const auto& [name, value] : Getregvalues(HKEY_CURRENT_USER, originalskey)) {
+    for (const Regvalue& record : Getregvalues(HKEY_CURRENT_USER, originalskey)) {
+        const std::wstring& name = record.name;
         size_t slash = name.find(L'\\');
         bool wellformed = slash != std::wstring::npos && name.find(L'\\', slash + 1) == std::wstring::npos;
         std::wstring eventkey = std::wstring(appsroot) + L"\\" + name;
         if (wellformed && Regkeyexists(HKEY_CURRENT_USER, eventkey)) {
-            if (!Setregstr(HKEY_CURRENT_USER, Currentpath(name.substr(0, slash), name.substr(slash + 1)), L"", value)) {
+            // Put back as it was, type and all: Windows keeps its own sounds as %SystemRoot%\... paths.
+            Regkey current =
+                Openforupdate(HKEY_CURRENT_USER, Currentpath(name.substr(0, slash), name.substr(slash + 1)), true);
+            if (!Writeregtext(current.get(), L"", Regtext{record.text, record.type})) {
                 ++result.failed;
                 continue;
             }

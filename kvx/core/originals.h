@@ -3,20 +3,31 @@
 // <application key>\<event key>, so that they can be put back.
 #pragma once
 
+#include "registry.h"
+
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 inline constexpr wchar_t originalskey[] = L"Software\\Kvx\\original";
 
 // Learns which events are recorded, once, so that a pass asks the registry nothing more for them.
 void Loadoriginals();
-// Writes path into the .Current value of (app, event), first recording the value there now when
-// the event has no record yet. current is that value as just read from key, the event's .Current
-// key open for update (empty: not there yet). False when it could not be written; nothing is
+// An event's .Current key, open to read and write (null while it does not exist), and its value.
+struct Currentvalue {
+    Regkey key;
+    Regtext value;
+};
+// The .Current of (app, event) as it is now; nothing when its value cannot be read exactly or
+// the key not written (a key the user may not change, a value too long). Such an event is left
+// alone, so that no wrong original is ever recorded.
+std::optional<Currentvalue> Opencurrent(int16_t app, int16_t event);
+// Writes path into the .Current value of (app, event), first recording the value there now (with
+// its type) when the event has no record yet. False when it could not be written; nothing is
 // written while the record cannot be stored.
-bool Writecurrent(int16_t app, int16_t event, HKEY key, const std::wstring& current, const std::wstring& path);
+bool Writecurrent(int16_t app, int16_t event, const Currentvalue& current, const std::wstring& path);
 
 struct Restoreresult {
     int restored = 0;  // values written back

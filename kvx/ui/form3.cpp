@@ -164,9 +164,11 @@ NOTIFYICONDATAA Trayrecord()
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record.uCallbackMessage = traycallback;
     record.hIcon = state.icon;
-    // The first version holds 63 bytes of tip: shortened by whole characters, never mid-character.
+    // The shell reads 64 bytes of tip from a record of the first version: shortened by whole
+    // characters, never mid-character.
+    constexpr size_t tipbytes = 64;
     std::wstring tip = state.tip;
-    while (Toansi(tip).size() >= sizeof record.szTip) tip.pop_back();
+    while (Toansi(tip).size() >= tipbytes) tip.pop_back();
     std::string bytes = Toansi(tip);
     std::memcpy(record.szTip, bytes.c_str(), bytes.size() + 1);
     return record;

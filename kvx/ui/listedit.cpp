@@ -81,9 +81,8 @@ Outcome Makecurrent(HWND list2)
     std::wstring path = Listrow(list2, int(row));
     // A missing file, or a path the ANSI code page cannot spell, would silence the event.
     if (!Soundexists(path) || !Fitsansi(path)) return Outcome::failed;
-    Regkey key = Openforupdate(HKEY_CURRENT_USER, Currentkey(curapp, curevent), false);
-    std::wstring current = Readregstr(key.get(), L"");
-    return Writecurrent(curapp, curevent, key.get(), current, path) ? Outcome::done : Outcome::failed;
+    std::optional<Currentvalue> current = Opencurrent(curapp, curevent);
+    return current && Writecurrent(curapp, curevent, *current, path) ? Outcome::done : Outcome::failed;
 }
 
 std::vector<std::wstring> Droppedsounds(HDROP drop)
