@@ -45,30 +45,45 @@ VIAddVersionKey /LANG=1041 "FileVersion" "${VERSION}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "Japanese"
 
-; Ends a running Kvx the way Windows asks a program to close, so that it saves the shown list,
-; and waits for it to be gone.
-!macro Closekvx un
-Function ${un}Closekvx
-  FindWindow $0 "KvxForm1" ""
+; Ends a running program the way Windows asks a program to close (Kvx saves the shown list) and
+; waits until its process is gone: a running program's file can be neither replaced nor removed.
+; Gives up the whole setup, with a message, when it does not end.
+!macro Closeprogram un
+Function ${un}Closeprogram
+  Pop $R0  ; window class
+  FindWindow $0 $R0 ""
   ${If} $0 == 0
     Return
   ${EndIf}
+  System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
+  System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r1) p .r2'  ; SYNCHRONIZE
   SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=5000
-  StrCpy $1 0
-  ${Do}
-    Sleep 200
-    IntOp $1 $1 + 1
-    FindWindow $0 "KvxForm1" ""
-    ${If} $0 == 0
-      ${ExitDo}
-    ${EndIf}
-  ${LoopUntil} $1 >= 150
-  ; The process ends just after its window.
-  Sleep 500
+  ; The user may be asked to keep or save a list first: give it time.
+  System::Call 'kernel32::WaitForSingleObject(p r2, i 60000) i .r3'
+  System::Call 'kernel32::CloseHandle(p r2)'
+  ${If} $3 != 0
+    MessageBox MB_OK|MB_ICONEXCLAMATION "Kvx を終了できませんでした。Kvx を終了してから、もう一度実行してください。" /SD IDOK
+    Abort
+  ${EndIf}
+FunctionEnd
+
+Function ${un}Closekvx
+  Push "KvxForm1"
+  Call ${un}Closeprogram
+  Push "TebbetForm1"
+  Call ${un}Closeprogram
 FunctionEnd
 !macroend
-!insertmacro Closekvx ""
-!insertmacro Closekvx "un."
+!insertmacro Closeprogram ""
+!insertmacro Closeprogram "un."
+
+; The uninstaller removes files of this folder by pattern: it must be a folder of Kvx's own.
+Function .onVerifyInstDir
+  ${GetFileName} "$INSTDIR" $0
+  ${If} $0 != "Kvx"
+    Abort
+  ${EndIf}
+FunctionEnd
 
 Function Addrunvalue
   WriteRegStr HKCU "${RUNKEY}" "Kvx" '"$INSTDIR\Kvx.exe"'
@@ -111,7 +126,10 @@ SectionEnd
 Section "Uninstall"
   Call un.Closekvx
   ; The sounds the user had before Kvx, back in place while Kvx.exe is still there to do it.
-  ExecWait '"$INSTDIR\Kvx.exe" /restore'
+  ExecWait '"$INSTDIR\Kvx.exe" /restore' $2
+  ${If} $2 != 0
+    MessageBox MB_OK|MB_ICONEXCLAMATION "元に戻せなかったサウンドがあります。その記録はレジストリ（HKEY_CURRENT_USER\Software\Kvx\original）に残します。" /SD IDOK
+  ${EndIf}
   ReadRegStr $0 HKCU "${RUNKEY}" "Kvx"
   ${If} $0 == '"$INSTDIR\Kvx.exe"'
     DeleteRegValue HKCU "${RUNKEY}" "Kvx"
@@ -126,7 +144,11 @@ Section "Uninstall"
   ${IfNot} ${Silent}
     MessageBox MB_YESNO|MB_ICONQUESTION "サウンドリストと設定を残しますか？$\r$\n$\r$\n「はい」を選ぶと、もう一度インストールしたときにそのまま使えます。" /SD IDYES IDYES keep
     Delete "$INSTDIR\*.dat"
-    DeleteRegKey HKCU "Software\Kvx"
+    DeleteRegKey HKCU "Software\Kvx\setting"
+    ; Records that could not be put back stay, so that the sounds are not lost for good.
+    ${If} $2 == 0
+      DeleteRegKey HKCU "Software\Kvx"
+    ${EndIf}
   keep:
   ${EndIf}
   RMDir "$INSTDIR"

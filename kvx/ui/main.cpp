@@ -13,8 +13,15 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandline, int)
 {
-    if (commandline && CompareStringOrdinal(commandline, -1, L"/restore", -1, TRUE) == CSTR_EQUAL)
-        return Restoreoriginals().failed == 0 ? 0 : 1;
+    if (commandline && CompareStringOrdinal(commandline, -1, L"/restore", -1, TRUE) == CSTR_EQUAL) {
+        // A Kvx still ending could write a sound meanwhile: wait for it to let go (10 s at most).
+        for (int tries = 0; tries < 50; ++tries) {
+            Instancelock alone;
+            if (alone.First()) return Restoreoriginals().failed == 0 ? 0 : 1;
+            Sleep(200);
+        }
+        return 2;
+    }
     // Checked before anything is loaded, so a second start touches no list or count.
     Instancelock lock;
     if (!lock.First()) {
