@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-// The saved list of event e of application a: as many entries as the stored count says. Empty
-// for an event that does not exist.
+// The saved list of event e of application a: as many entries as its count as last loaded or
+// saved (the stored count). Empty for an event that does not exist.
 std::vector<std::wstring> Savedsounds(int16_t a, int16_t e);
 // Fills the list box with Savedsounds(a, e).
 void Showsounds(HWND list, int16_t a, int16_t e);
