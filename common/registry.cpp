@@ -11,6 +11,19 @@ namespace {
 constexpr DWORD valuebuffer = 1024;
 constexpr DWORD namebuffer = 80;
 constexpr DWORD widenamebuffer = 256;  // key names hold at most 255 characters
+
+// A value read through the ANSI interface into the 1024-byte buffer, up to its first NUL;
+// result and type are the system's answer.
+std::wstring Queryansi(HKEY key, const std::wstring& valuename, LONG& result, DWORD& type)
+{
+    std::array<char, valuebuffer> buffer{};
+    DWORD size = valuebuffer;
+    result = RegQueryValueExA(key, Toansi(valuename).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                              &size);
+    if (result != ERROR_SUCCESS) return {};
+    auto end = std::find(buffer.begin(), buffer.begin() + size, '\0');
+    return Fromansi(std::string(buffer.begin(), end));
+}
 }
 
 Regkey Openforupdate(HKEY root, const std::wstring& keypath, bool create, LONG* result)
@@ -28,15 +41,12 @@ Regkey Openforupdate(HKEY root, const std::wstring& keypath, bool create, LONG* 
 std::optional<Regtext> Queryregtext(HKEY key, const std::wstring& valuename)
 {
     if (!key) return Regtext{};
-    std::array<char, valuebuffer> buffer{};
-    DWORD size = valuebuffer;
     DWORD type = 0;
-    LONG got = RegQueryValueExA(key, Toansi(valuename).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                                &size);
+    LONG got = ERROR_SUCCESS;
+    std::wstring text = Queryansi(key, valuename, got, type);
     if (got == ERROR_FILE_NOT_FOUND) return Regtext{};
     if (got != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
-    auto end = std::find(buffer.begin(), buffer.begin() + size, '\0');
-    return Regtext{Fromansi(std::string(buffer.begin(), end)), type};
+    return Regtext{text, type};
 }
 
 bool Writeregtext(HKEY key, const std::wstring& valuename, const Regtext& value)
@@ -48,15 +58,11 @@ bool Writeregtext(HKEY key, const std::wstring& valuename, const Regtext& value)
 
 std::wstring Readregstr(HKEY key, const std::wstring& valuename)
 {
-    std::array<char, valuebuffer> buffer{};
-    DWORD size = valuebuffer;
-    DWORD type = 0;
     // The type is not looked at: whatever is stored is read as ANSI text.
-    if (!key || RegQueryValueExA(key, Toansi(valuename).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                                 &size) != ERROR_SUCCESS)
-        return {};
-    auto end = std::find(buffer.begin(), buffer.end(), '\0');
-    return Fromansi(std::string(buffer.begin(), end));
+    DWORD type = 0;
+    LONG got = ERROR_SUCCESS;
+    std::wstring text = key ? Queryansi(key, valuename, got, type) : std::wstring();
+    return got == ERROR_SUCCESS ? text : std::wstring();
 }
 
 bool Writeregstr(HKEY key, const std::wstring& valuename, const std::wstring& data)

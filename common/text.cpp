@@ -26,3 +26,13 @@ std::wstring Fromansi(const std::string& bytes)
         MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()), out.data(), size);
     return out;
 }
+
+bool Sametext(std::wstring_view a, std::wstring_view b)
+{
+    return CompareStringOrdinal(a.data(), int(a.size()), b.data(), int(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool Endswithtext(std::wstring_view text, std::wstring_view suffix)
+{
+    return text.size() >= suffix.size() && Sametext(text.substr(text.size() - suffix.size()), suffix);
+}

@@ -4,8 +4,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 std::string Toansi(const std::wstring& text);
 std::wstring Fromansi(const std::string& bytes);
 // Whether text survives the trip to the ANSI code page and back unchanged.
 bool Fitsansi(const std::wstring& text);
+// Whether two names are the same as Windows compares file and registry names: without regard
+// to case.
+bool Sametext(std::wstring_view a, std::wstring_view b);
+// Whether text ends in suffix, compared so.
+bool Endswithtext(std::wstring_view text, std::wstring_view suffix);

@@ -35,13 +35,6 @@ bool Deletable(HKEY parent, const std::wstring& name)
     }
 }
 
-// Missing, not merely out of reach: a key that cannot be opened may well be there.
-bool Keymissing(const std::wstring& keypath)
-{
-    Regkey key;
-    return RegOpenKeyExW(HKEY_CURRENT_USER, keypath.c_str(), 0, KEY_READ, key.put()) == ERROR_FILE_NOT_FOUND;
-}
-
 bool Isapp(int16_t app)
 {
     return app >= 1 && app <= Appcount() && size_t(app) < apps.size();
@@ -92,7 +85,7 @@ Outcome Removeevent(int16_t app, int16_t event)
     Keylist& events = apps[size_t(app)];
     std::wstring appkey = Appkey(apps[0].names[size_t(app - 1)]);
     if (!Delregkey(HKEY_CURRENT_USER, appkey, events.names[size_t(event)]) &&
-        !Keymissing(appkey + L"\\" + events.names[size_t(event)]))
+        Regkeyexists(HKEY_CURRENT_USER, appkey + L"\\" + events.names[size_t(event)]))
         return Outcome::failed;
     events.names.erase(events.names.begin() + event);
     events.texts.erase(events.texts.begin() + event);

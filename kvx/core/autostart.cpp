@@ -3,6 +3,7 @@
 #include "handles.h"
 #include "programfolder.h"
 #include "registry.h"
+#include "text.h"
 
 #include <windows.h>
 
@@ -14,8 +15,7 @@ std::wstring Runcommand()
 bool Startswithwindows()
 {
     for (const Regvalue& value : Getregvalues(HKEY_CURRENT_USER, runkey))
-        if (CompareStringOrdinal(value.name.c_str(), -1, runvalue, -1, TRUE) == CSTR_EQUAL)
-            return CompareStringOrdinal(value.text.c_str(), -1, Runcommand().c_str(), -1, TRUE) == CSTR_EQUAL;
+        if (Sametext(value.name, runvalue)) return Sametext(value.text, Runcommand());
     return false;
 }
 

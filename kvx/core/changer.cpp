@@ -20,11 +20,6 @@ namespace {
 std::mt19937 generator;
 }
 
-bool Samepath(const std::wstring& a, const std::wstring& b)
-{
-    return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 bool Soundexists(const std::wstring& path)
 {
     DWORD attributes = GetFileAttributesW(path.c_str());
@@ -55,7 +50,7 @@ std::wstring Pickentry(int16_t app, int16_t event, const std::wstring& current)
         std::wstring entry = soundlists.Get(app, event, k);
         // With norepeat the sound the event has now is no candidate: when nothing else is left,
         // the event keeps it.
-        if (norepeat && Samepath(entry, current)) continue;
+        if (norepeat && Sametext(entry, current)) continue;
         // .Current is written in the ANSI code page: a path it cannot spell would name no file.
         if (!Fitsansi(entry)) continue;
         pool.push_back(std::move(entry));

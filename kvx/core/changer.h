@@ -12,8 +12,6 @@ void Seedfromclock();
 // Uniform in [0, 1); never 1.
 double Drawrandom();
 
-// Whether two paths name the same file, as Windows compares names: without regard to case.
-bool Samepath(const std::wstring& a, const std::wstring& b);
 // Whether path is a file that exists.
 bool Soundexists(const std::wstring& path);
 // The entry a pass gives the event whose .Current holds current: drawn uniformly among the

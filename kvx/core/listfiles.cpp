@@ -206,8 +206,6 @@ bool Storecount(int16_t app, int16_t event, size_t count, const Storedcounts* kn
         stored = found->second;
     return stored == text || Savesetting(key, text);
 }
-
-void Loadlist(int16_t app, int16_t event, const Storedcounts* known);
 }
 
 std::wstring Escapename(const std::wstring& name)
@@ -238,11 +236,6 @@ std::wstring Listfilename(int16_t app, int16_t event)
     return listfolder + L"\\" + Escapename(apps[0].names[size_t(app - 1)]) + L"-" + std::to_wstring(event) + L".dat";
 }
 
-void Loaddata(int16_t app, int16_t event)
-{
-    Loadlist(app, event, nullptr);
-}
-
 namespace {
 void Loadlist(int16_t app, int16_t event, const Storedcounts* known)
 {
@@ -265,6 +258,12 @@ void Loadlist(int16_t app, int16_t event, const Storedcounts* known)
     Storecount(app, event, list.entries.size(), known);
 }
 }
+
+void Loaddata(int16_t app, int16_t event)
+{
+    Loadlist(app, event, nullptr);
+}
+
 
 bool Savedata(int16_t app, int16_t event, const std::vector<std::wstring>& entries)
 {
@@ -317,8 +316,7 @@ int Removeleftovers()
         std::wstring_view name(found.cFileName);
         // The pattern matches short names too: the long name itself must be kvx<hex>.tmp.
         bool ours = name.size() >= 8 && name.size() <= 11 && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                    CompareStringOrdinal(name.data(), 3, tempprefix, 3, TRUE) == CSTR_EQUAL &&
-                    CompareStringOrdinal(name.data() + name.size() - 4, 4, L".tmp", 4, TRUE) == CSTR_EQUAL &&
+                    Sametext(name.substr(0, 3), tempprefix) && Endswithtext(name, L".tmp") &&
                     std::all_of(name.begin() + 3, name.end() - 4, [](wchar_t c) { return std::iswxdigit(c) != 0; });
         if (!ours) continue;
         // Opened without sharing, the file goes when closed; a file in use is not opened.

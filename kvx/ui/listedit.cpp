@@ -15,7 +15,7 @@
 namespace {
 bool Endswithwav(const std::wstring& path)
 {
-    return path.size() > 4 && CompareStringOrdinal(path.c_str() + path.size() - 4, 4, L".wav", 4, TRUE) == CSTR_EQUAL;
+    return path.size() > 4 && Endswithtext(path, L".wav");
 }
 }
 

@@ -6,6 +6,7 @@
 #include "instance.h"
 #include "listfiles.h"
 #include "originals.h"
+#include "text.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -13,7 +14,7 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandline, int)
 {
-    if (commandline && CompareStringOrdinal(commandline, -1, L"/restore", -1, TRUE) == CSTR_EQUAL) {
+    if (commandline && Sametext(commandline, L"/restore")) {
         // A Kvx still ending could write a sound meanwhile: wait for it to let go (10 s at most).
         for (int tries = 0; tries < 50; ++tries) {
             Instancelock alone;
