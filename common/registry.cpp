@@ -8,79 +8,105 @@
 std::vector<std::wstring> keynames;
 
 namespace {
-constexpr DWORD valuebuffer = 1024;
+constexpr DWORD valuechars = 1024;  // a text of 1023 characters and its NUL
 constexpr DWORD namebuffer = 80;
 constexpr DWORD widenamebuffer = 256;  // key names hold at most 255 characters
 
-// A value read through the ANSI interface into the 1024-byte buffer, up to its first NUL;
-// result and type are the system's answer.
-std::wstring Queryansi(HKEY key, const std::wstring& valuename, LONG& result, DWORD& type)
+std::wstring Textupto(const wchar_t* text, size_t length)
 {
-    std::array<char, valuebuffer> buffer{};
-    DWORD size = valuebuffer;
-    result = RegQueryValueExA(key, Toansi(valuename).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                              &size);
-    if (result != ERROR_SUCCESS) return {};
-    auto end = std::find(buffer.begin(), buffer.begin() + size, '\0');
-    return Fromansi(std::string(buffer.begin(), end));
+    return std::wstring(text, std::find(text, text + length, L'\0'));
 }
+}
+
+std::wstring Regdata::Text() const
+{
+    if (!Isstring()) return {};
+    std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
+    std::copy(bytes.begin(), bytes.begin() + std::ptrdiff_t(text.size() * sizeof(wchar_t)),
+              reinterpret_cast<char*>(text.data()));
+    return Cutnull(text);
+}
+
+Regdata Stringdata(const std::wstring& text, DWORD type)
+{
+    Regdata data{type, std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t))};
+    return data;
 }
 
 Regkey Openforupdate(HKEY root, const std::wstring& keypath, bool create, LONG* result)
 {
     Regkey key;
     constexpr REGSAM access = KEY_QUERY_VALUE | KEY_SET_VALUE;
-    std::string path = Toansi(keypath);
-    LONG opened = create ? RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, access, nullptr, key.put(), nullptr)
-                         : RegOpenKeyExA(root, path.c_str(), 0, access, key.put());
+    LONG opened = create ? RegCreateKeyExW(root, keypath.c_str(), 0, nullptr, 0, access, nullptr, key.put(), nullptr)
+                         : RegOpenKeyExW(root, keypath.c_str(), 0, access, key.put());
     if (opened != ERROR_SUCCESS) key.reset();
     if (result) *result = opened;
     return key;
 }
 
-std::optional<Regtext> Queryregtext(HKEY key, const std::wstring& valuename)
+std::optional<Regdata> Queryregdata(HKEY key, const std::wstring& valuename)
 {
-    if (!key) return Regtext{};
-    DWORD type = 0;
-    LONG got = ERROR_SUCCESS;
-    std::wstring text = Queryansi(key, valuename, got, type);
-    if (got == ERROR_FILE_NOT_FOUND) return Regtext{};
-    if (got != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
-    return Regtext{text, type};
+    if (!key) return Stringdata(L"");
+    Regdata data;
+    data.bytes.resize(valuechars * sizeof(wchar_t));
+    // A value may grow between the size query and the read: ask again, a few times.
+    for (int tries = 0; tries < 4; ++tries) {
+        DWORD size = DWORD(data.bytes.size());
+        LONG got = RegQueryValueExW(key, valuename.c_str(), nullptr, &data.type,
+                                    reinterpret_cast<BYTE*>(data.bytes.data()), &size);
+        if (got == ERROR_FILE_NOT_FOUND) return Stringdata(L"");
+        if (got == ERROR_MORE_DATA) {
+            data.bytes.resize(size);
+            continue;
+        }
+        if (got != ERROR_SUCCESS) return std::nullopt;
+        data.bytes.resize(size);
+        return data;
+    }
+    return std::nullopt;
 }
 
-bool Writeregtext(HKEY key, const std::wstring& valuename, const Regtext& value)
+bool Writeregdata(HKEY key, const std::wstring& valuename, const Regdata& value)
 {
-    std::string bytes = Toansi(value.text);
-    return key && RegSetValueExA(key, Toansi(valuename).c_str(), 0, value.type,
-                                 reinterpret_cast<const BYTE*>(bytes.c_str()), DWORD(bytes.size() + 1)) == ERROR_SUCCESS;
+    return key && RegSetValueExW(key, valuename.c_str(), 0, value.type,
+                                 reinterpret_cast<const BYTE*>(value.bytes.data()),
+                                 DWORD(value.bytes.size())) == ERROR_SUCCESS;
 }
 
 std::wstring Readregstr(HKEY key, const std::wstring& valuename)
 {
-    // The type is not looked at: whatever is stored is read as ANSI text.
+    if (!key) return {};
+    std::array<wchar_t, valuechars> buffer{};
+    DWORD size = sizeof buffer;
     DWORD type = 0;
-    LONG got = ERROR_SUCCESS;
-    std::wstring text = key ? Queryansi(key, valuename, got, type) : std::wstring();
-    return got == ERROR_SUCCESS ? text : std::wstring();
+    // A longer value answers ERROR_MORE_DATA and reads as "".
+    if (RegQueryValueExW(key, valuename.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
+        ERROR_SUCCESS)
+        return {};
+    if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ)
+        return Textupto(buffer.data(), size / sizeof(wchar_t));
+    // Any other type is read as the ANSI interface reads it: its bytes as text.
+    const char* bytes = reinterpret_cast<const char*>(buffer.data());
+    return Fromansi(std::string(bytes, std::find(bytes, bytes + size, '\0')));
 }
 
 bool Writeregstr(HKEY key, const std::wstring& valuename, const std::wstring& data)
 {
-    return Writeregtext(key, valuename, Regtext{data, REG_SZ});
+    return Writeregdata(key, valuename, Stringdata(data));
 }
 
 std::wstring Getregstr(HKEY root, const std::wstring& keypath, const std::wstring& valuename)
 {
     Regkey key;
-    if (RegOpenKeyA(root, Toansi(keypath).c_str(), key.put()) != ERROR_SUCCESS) return {};
+    if (RegOpenKeyExW(root, keypath.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return {};
     return Readregstr(key.get(), valuename);
 }
 
 bool Setregstr(HKEY root, const std::wstring& keypath, const std::wstring& valuename, const std::wstring& data)
 {
     Regkey key;
-    return RegCreateKeyA(root, Toansi(keypath).c_str(), key.put()) == ERROR_SUCCESS &&
+    return RegCreateKeyExW(root, keypath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) ==
+               ERROR_SUCCESS &&
            Writeregstr(key.get(), valuename, data);
 }
 
@@ -88,18 +114,17 @@ int32_t Enumregkeys(HKEY root, const std::wstring& keypath)
 {
     Regkey key;
     // Listing needs read access only: a key the user may read but not change still lists.
-    if (RegOpenKeyExA(root, Toansi(keypath).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return -1;
+    if (RegOpenKeyExW(root, keypath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return -1;
     std::vector<std::wstring> names;
     for (DWORD index = 0;; ++index) {
-        // Names are read as they are: the ANSI functions would hand back a name the code page
-        // cannot spell as another key's name ("Victim¥Open" as the path "Victim\Open").
         std::array<wchar_t, widenamebuffer> buffer{};
         DWORD length = widenamebuffer;
         if (RegEnumKeyExW(key.get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
             break;
         std::wstring name(buffer.data(), length);
-        // Such a name is left out: every later use of it would address another key.
+        // Such a name is left out: the list files and counts name keys in the code page, and a
+        // name it cannot spell ("Victim¥Open") would be taken for another key's ("Victim\Open").
         if (!Fitsansi(name)) continue;
         // A name that does not fit the ANSI buffer ends the listing like the end of the list does.
         if (Toansi(name).size() >= namebuffer) break;
@@ -115,19 +140,33 @@ std::vector<Regvalue> Getregvalues(HKEY root, const std::wstring& keypath)
     std::vector<Regvalue> values;
     Regkey key;
     if (RegOpenKeyExW(root, keypath.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return values;
-    // Filled by each call below, which reports the lengths: no need to clear them between values.
-    std::vector<wchar_t> name(16384);  // the longest value name
-    std::vector<wchar_t> data(valuebuffer);
-    for (DWORD index = 0;; ++index) {
+    DWORD longestname = 0, longestdata = 0;
+    if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestname,
+                         &longestdata, nullptr, nullptr) != ERROR_SUCCESS)
+        return values;
+    std::vector<wchar_t> name(size_t(longestname) + 1);
+    std::string data(std::max<DWORD>(longestdata, 2), '\0');
+    int retries = 0;
+    for (DWORD index = 0;;) {
         DWORD namelength = DWORD(name.size());
-        DWORD size = DWORD(data.size() * sizeof(wchar_t));
+        DWORD size = DWORD(data.size());
         DWORD type = 0;
         LONG got = RegEnumValueW(key.get(), index, name.data(), &namelength, nullptr, &type,
                                  reinterpret_cast<BYTE*>(data.data()), &size);
         if (got == ERROR_NO_MORE_ITEMS) break;
-        if (got != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) continue;
-        std::wstring text(data.data(), size / sizeof(wchar_t));
-        values.push_back({std::wstring(name.data(), namelength), Cutnull(text), type});
+        if (got == ERROR_MORE_DATA && ++retries <= 4) {
+            // A value grew meanwhile: read the same one again with room for it.
+            if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                 &longestname, &longestdata, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            name.resize(std::max(name.size(), size_t(longestname) + 1));
+            data.resize(std::max({data.size(), size_t(longestdata), size_t(size)}));
+            continue;
+        }
+        ++index;
+        retries = 0;
+        if (got != ERROR_SUCCESS) continue;
+        values.push_back({std::wstring(name.data(), namelength), Regdata{type, data.substr(0, size)}});
     }
     return values;
 }

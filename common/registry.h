@@ -1,5 +1,7 @@
-// Thin wrappers over the ANSI registry interface. Each call opens and closes its key, keeps no
-// handle between calls, reports failure only through its result and never shows anything.
+// Thin wrappers over the registry. Each call opens and closes its key, keeps no handle between
+// calls, reports failure only through its result and never shows anything. Values are read and
+// written through the wide interface, so a path in any characters is stored as it is; a text the
+// ANSI code page spells is stored exactly as the ANSI interface stored it.
 #pragma once
 
 #include "handles.h"
@@ -20,23 +22,32 @@ extern std::vector<std::wstring> keynames;
 // system's answer (ERROR_FILE_NOT_FOUND for a missing key).
 Regkey Openforupdate(HKEY root, const std::wstring& keypath, bool create, LONG* result = nullptr);
 
-// A string value as stored: its text and its type, REG_SZ or REG_EXPAND_SZ (text with
-// %variables%, as Windows keeps its own sounds).
-struct Regtext {
-    std::wstring text;
+// A value exactly as stored: its type and its bytes, whatever they are (a REG_DWORD, a binary, a
+// text of any length).
+struct Regdata {
     DWORD type = REG_SZ;
+    std::string bytes;
+
+    // REG_SZ or REG_EXPAND_SZ (text with %variables%, as Windows keeps its own sounds).
+    bool Isstring() const { return type == REG_SZ || type == REG_EXPAND_SZ; }
+    // The text of a string value up to its first NUL; empty for any other type.
+    std::wstring Text() const;
 };
-// A value of an open key read exactly: the empty REG_SZ text when key is null or the value is
-// missing; nothing when it cannot be read exactly (refused, not a string, over 1023 bytes).
-std::optional<Regtext> Queryregtext(HKEY key, const std::wstring& valuename);
-// Writes a value with the type it has.
-bool Writeregtext(HKEY key, const std::wstring& valuename, const Regtext& value);
+// A string value's bytes: the text and one terminating NUL.
+Regdata Stringdata(const std::wstring& text, DWORD type = REG_SZ);
+
+// A value of an open key exactly as stored: the empty REG_SZ text when key is null or the value
+// is missing; nothing when it cannot be read.
+std::optional<Regdata> Queryregdata(HKEY key, const std::wstring& valuename);
+// Writes a value with its type and bytes.
+bool Writeregdata(HKEY key, const std::wstring& valuename, const Regdata& value);
 // The text of a value of an open key, or "" on any failure (as Getregstr).
 std::wstring Readregstr(HKEY key, const std::wstring& valuename);
 // Writes a REG_SZ value into an open key.
 bool Writeregstr(HKEY key, const std::wstring& valuename, const std::wstring& data);
 
-// The value's text, or "" on any failure (missing key or value, a value over 1023 bytes plus NUL).
+// The value's text, or "" on any failure (missing key or value, a text over 1023 characters).
+// A value that is not a string is read as ANSI text, as the registry's ANSI interface reads it.
 std::wstring Getregstr(HKEY root, const std::wstring& keypath, const std::wstring& valuename);
 // Writes a REG_SZ value, creating every missing level of the key path.
 bool Setregstr(HKEY root, const std::wstring& keypath, const std::wstring& valuename, const std::wstring& data);
@@ -46,10 +57,9 @@ bool Setregstr(HKEY root, const std::wstring& keypath, const std::wstring& value
 int32_t Enumregkeys(HKEY root, const std::wstring& keypath);
 struct Regvalue {
     std::wstring name;
-    std::wstring text;
-    DWORD type;  // REG_SZ or REG_EXPAND_SZ
+    Regdata data;
 };
-// The string values of a key; empty for a missing key.
+// Every value of a key, of any type; empty for a missing key.
 std::vector<Regvalue> Getregvalues(HKEY root, const std::wstring& keypath);
 // Removes a value; true when it is gone (also when it was never there).
 bool Deleteregvalue(HKEY root, const std::wstring& keypath, const std::wstring& valuename);

@@ -54,9 +54,9 @@ bool Delregkey(HKEY root, const std::wstring& parent, const std::wstring& name)
 
 std::wstring Filetitle(const std::wstring& path)
 {
-    std::array<char, titlebuffer> title{};
-    GetFileTitleA(Toansi(path).c_str(), title.data(), titlebuffer);
-    return Cutnull(Fromansi(std::string(title.data(), title.size())));
+    std::array<wchar_t, titlebuffer> title{};
+    GetFileTitleW(path.c_str(), title.data(), titlebuffer);
+    return Cutnull(std::wstring(title.data(), title.size()));
 }
 
 std::wstring Appkeyname(const std::wstring& title)
@@ -101,6 +101,9 @@ Outcome Addapplication(const std::wstring& path)
     // A file name beginning with "." gives no name; writing it would set the default value of
     // the applications key itself.
     if (name.empty()) return Outcome::nothing;
+    // Both programs leave a key the code page cannot spell out of their tables: it could never be
+    // shown or deleted here again.
+    if (!Fitsansi(name)) return Outcome::failed;
     return Setregstr(HKEY_CURRENT_USER, Appkey(name), L"", name) ? Outcome::done : Outcome::failed;
 }
 

@@ -108,6 +108,7 @@ TEST_F(Changer, PicksOnlyFilesThatExistAndWithNorepeatNeverTheCurrentOneWhenAnot
 {
     const std::wstring a = folder.Sound(L"a.wav"), b = folder.Sound(L"b.wav"), c = folder.Sound(L"c.wav");
     const std::wstring gone = folder.File(L"gone.wav"), gone2 = folder.File(L"gone2.wav");
+    Writebytes(folder.File(L"text.wav"), "RIFF? no, a note about sounds\r\n");
     struct Case {
         const char* name;
         std::vector<std::wstring> list;
@@ -118,7 +119,8 @@ TEST_F(Changer, PicksOnlyFilesThatExistAndWithNorepeatNeverTheCurrentOneWhenAnot
     const std::vector<Case> cases = {
         {"missing files are never picked", {gone, a, gone2, b}, L"x.wav", 0, {a, b}},
         {"one existing file", {gone, a, gone2}, L"x.wav", 0, {a}},
-        {"a path the code page cannot spell", {folder.Sound(L"소리.wav"), a}, L"x.wav", 0, {a}},
+        {"a path in any characters", {folder.Sound(L"소리 é 😀.wav"), a}, L"x.wav", 0, {folder.File(L"소리 é 😀.wav"), a}},
+        {"a file that cannot play", {folder.File(L"text.wav"), a}, L"x.wav", 0, {a}},
         {"no existing file: left as it is", {gone, gone2}, L"x.wav", 0, {L"x.wav"}},
         {"norepeat: never the current one", {a, b, c}, a, 1, {b, c}},
         {"norepeat: duplicates of the current one", {a, b, a, a}, a, 1, {b}},

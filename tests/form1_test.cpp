@@ -4,6 +4,7 @@
 #include "kvxwindows.h"
 #include "listfiles.h"
 #include "pickers.h"
+#include "player.h"
 #include "registry.h"
 #include "schemetable.h"
 #include "settings.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <mutex>
 
 namespace {
 using namespace form1;
@@ -334,22 +336,33 @@ TEST_F(Mainwindow, VersionNote)
     EXPECT_EQ(shown, Rowlist{L"Kivexa Ver.1.4|ﾊﾞｰｼﾞｮﾝ情報"});
 }
 
-TEST_F(Mainwindow, DoubleClickPlaysTheSelectedRowAsynchronouslyInTheAnsiCodePage)
+TEST_F(Mainwindow, DoubleClickPlaysTheSelectedFileWhateverItsCharactersWhileTheWindowGoesOn)
 {
     Start();
-    Addrow(L"C:\\サウンド\\ﾁｬｲﾑ.wav");
-    std::vector<std::pair<std::string, UINT>> played;
-    playsoundhook = [&](const std::string& path, UINT flags) { played.emplace_back(path, flags); };
-    auto doubleclick = [this] {
+    const std::wstring sound = folder.Sound(L"효과음 Beyoncé 😀.wav");
+    Addrow(sound);
+    Addrow(folder.File(L"gone.wav"));
+    std::mutex lock;
+    std::vector<std::pair<std::wstring, std::string>> played;
+    Kernelhandle heard(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    playerhook = [&](const std::wstring& path, const std::string& bytes) {
+        std::lock_guard<std::mutex> guard(lock);
+        played.emplace_back(path, bytes);
+        SetEvent(heard.get());
+    };
+    auto doubleclick = [this](int row) {
+        SendMessageW(Item(List2), LB_SETCURSEL, WPARAM(row), 0);
         SendMessageW(Form1(), WM_COMMAND, MAKEWPARAM(List2, LBN_DBLCLK), reinterpret_cast<LPARAM>(Item(List2)));
     };
-    doubleclick();
-    EXPECT_TRUE(played.empty());
-    SendMessageW(Item(List2), LB_SETCURSEL, 2, 0);
-    doubleclick();
+    doubleclick(-1);
+    doubleclick(3);  // a missing file sounds nothing
+    doubleclick(2);
+    ASSERT_EQ(WaitForSingleObject(heard.get(), 5000), WAIT_OBJECT_0);
+    Sleep(100);
+    std::lock_guard<std::mutex> guard(lock);
     ASSERT_EQ(played.size(), 1u);
-    EXPECT_EQ(played[0].first, Toansi(L"C:\\サウンド\\ﾁｬｲﾑ.wav"));
-    EXPECT_EQ(played[0].second, 1u);
+    EXPECT_EQ(played[0].first, sound);
+    EXPECT_EQ(played[0].second, Wavebytes(16)) << "the file's own bytes, read through its wide path";
 }
 
 TEST_F(Mainwindow, Command8DropsCombo1ThirtyTwoItemsTallInPlace)

@@ -9,6 +9,7 @@
 #include "pickers.h"
 #include "registry.h"
 #include "settings.h"
+#include "text.h"
 
 #include <optional>
 
@@ -88,11 +89,12 @@ TEST_F(Editing, AddRemoveAndChangeActOnTheShownEvent)
 
 TEST_F(Editing, TheListIsSavedWithTheAddedRowsAtTheNextSwitch)
 {
-    answer = L"C:\\x.wav";
+    answer = folder.Sound(L"x.wav");
     Click(Command5);
     Click(Command5);  // the same file twice gives two rows
     Pickevent(1);
-    EXPECT_EQ(Readbytes(folder.File(L".Default-0.dat")), "a.wav\r\nb.wav\r\nC:\\x.wav\r\nC:\\x.wav\r\n");
+    std::string x = Toansi(answer);
+    EXPECT_EQ(Readbytes(folder.File(L".Default-0.dat")), "a.wav\r\nb.wav\r\n" + x + "\r\n" + x + "\r\n");
     EXPECT_EQ(Count(L"listcount.Default-0"), L"4");
 }
 
@@ -108,12 +110,19 @@ TEST_F(Editing, StartFolderIsTheDefaultFolderOnceSet)
 
 TEST_F(Editing, AddWaitsWhileTheListIsFull)
 {
-    answer = L"C:\\full.wav";
+    answer = folder.Sound(L"full.wav");
     for (int k = 2; k < 101; ++k) Click(Command5);
     EXPECT_EQ(Rows(List2).size(), 101u);
     EXPECT_FALSE(Enabled(Command5));
-    Drop({L"C:\\more.wav"}, Middleof(List2));
+    std::wstring told;
+    messagehook = [&](HWND, const std::wstring& text, const std::wstring&, UINT) {
+        told = text;
+        return IDOK;
+    };
+    Drop({folder.Sound(L"more.wav")}, Middleof(List2));
     EXPECT_EQ(Rows(List2).size(), 101u);
+    EXPECT_NE(told.find(L"101 個まで"), std::wstring::npos) << "the user learns why nothing was added";
+    Refuseunexpectedmessages();
     Selectsound(0);
     Click(Command6);
     EXPECT_TRUE(Enabled(Command5));
@@ -124,11 +133,29 @@ TEST_F(Editing, AddWaitsWhileTheListIsFull)
     EXPECT_TRUE(Enabled(Command5));
 }
 
-TEST_F(Editing, DroppedWavFilesAreAppendedOnlyOntoList2)
+TEST_F(Editing, DroppedWavFilesAreAppendedOnlyOntoList2AndThoseThatCannotPlayAreNamedOnce)
 {
-    Drop({L"C:\\d1.wav", L"C:\\notes.txt", L"D:\\音\\D2.WAV"}, Middleof(List2));
-    EXPECT_EQ(Rows(List2), (Rowlist{L"a.wav", L"b.wav", L"C:\\d1.wav", L"D:\\音\\D2.WAV"}));
-    Drop({L"C:\\elsewhere.wav"}, Middleof(List1));
+    const std::wstring d1 = folder.Sound(L"d1.wav"), d2 = folder.Sound(L"효과음 D2.WAV");
+    const std::wstring empty = folder.File(L"empty.wav"), mp3 = folder.File(L"renamed.wav");
+    Writebytes(empty, "");
+    Writebytes(mp3, std::string("ID3\x03\0\0\0\0\0\x21", 10) + std::string(64, '\xFF'));
+    std::vector<std::wstring> told;
+    messagehook = [&](HWND, const std::wstring& text, const std::wstring&, UINT) {
+        told.push_back(text);
+        return IDOK;
+    };
+    Drop({d1, empty, folder.Sound(L"notes.txt"), d2, mp3}, Middleof(List2));
+    EXPECT_EQ(Rows(List2), (Rowlist{L"a.wav", L"b.wav", d1, d2}));
+    ASSERT_EQ(told.size(), 1u) << "one message for the whole drop";
+    EXPECT_NE(told[0].find(empty), std::wstring::npos);
+    EXPECT_NE(told[0].find(mp3), std::wstring::npos);
+    EXPECT_EQ(told[0].find(L"notes.txt"), std::wstring::npos) << "a file that is no .wav is simply not taken";
+    // "追加" refuses the same way.
+    answer = mp3;
+    Click(Command5);
+    EXPECT_EQ(told.size(), 2u);
+    EXPECT_EQ(Rows(List2).size(), 4u);
+    Drop({folder.Sound(L"elsewhere.wav")}, Middleof(List1));
     EXPECT_EQ(Rows(List2).size(), 4u);
 }
 
@@ -145,7 +172,13 @@ TEST_F(Editing, ADroppedFolderAddsTheWavFilesDirectlyInsideItInNameOrderUpToTheL
     // Up to the 101 sounds a list holds.
     Scratchfolder many;
     for (int k = 0; k < 120; ++k) many.Sound(L"s" + std::to_wstring(1000 + k) + L".wav");
+    std::wstring told;
+    messagehook = [&](HWND, const std::wstring& text, const std::wstring&, UINT) {
+        told = text;
+        return IDOK;
+    };
     Drop({many.path()}, Middleof(List2));
+    EXPECT_NE(told.find(L"25 個"), std::wstring::npos) << told.size();
     Rowlist rows = Rows(List2);
     ASSERT_EQ(rows.size(), 101u);
     EXPECT_EQ(rows[6], many.File(L"s1000.wav"));
@@ -239,7 +272,7 @@ TEST_F(Editing, NothingChangesWhileNoEventIsShown)
 
 TEST_F(Editing, AListThatCannotBeSavedStaysShownWithItsEdits)
 {
-    answer = L"C:\\kept.wav";
+    answer = folder.Sound(L"kept.wav");
     Click(Command5);
     std::wstring told;
     messagehook = [&](HWND, const std::wstring& text, const std::wstring&, UINT) {
@@ -250,7 +283,7 @@ TEST_F(Editing, AListThatCannotBeSavedStaysShownWithItsEdits)
     listfolder = folder.File(L"gone");
     Pickevent(1);
     EXPECT_NE(told, L"");
-    EXPECT_EQ(Rows(List2), (Rowlist{L"a.wav", L"b.wav", L"C:\\kept.wav"}));
+    EXPECT_EQ(Rows(List2), (Rowlist{L"a.wav", L"b.wav", answer}));
     EXPECT_EQ(SendMessageW(Item(List1), LB_GETCURSEL, 0, 0), 0) << "event 0 is still the one shown";
     told.clear();
     Pickapp(2);
@@ -262,7 +295,7 @@ TEST_F(Editing, AListThatCannotBeSavedStaysShownWithItsEdits)
     told.clear();
     Pickevent(1);
     EXPECT_EQ(told, L"");
-    EXPECT_EQ(Readbytes(folder.File(L".Default-0.dat")), "a.wav\r\nb.wav\r\nC:\\kept.wav\r\n");
+    EXPECT_EQ(Readbytes(folder.File(L".Default-0.dat")), "a.wav\r\nb.wav\r\n" + Toansi(answer) + "\r\n");
 }
 
 TEST_F(Editing, OptionsOpenFromTheButtonAndTheMenuAndSwitchTheTimer)

@@ -243,13 +243,13 @@ TEST_F(Optionsdialog, TabMovesThroughTheFieldsInOrder)
     SetFocus(Control(form2::Text1));
     ASSERT_EQ(GetFocus(), Control(form2::Text1));
     std::vector<HWND> order;
-    for (int step = 0; step < 5; ++step) {
+    for (int step = 0; step < 6; ++step) {
         MSG tab{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
         EXPECT_TRUE(IsDialogMessageW(Form2(), &tab));
         order.push_back(GetFocus());
     }
     EXPECT_EQ(order, (std::vector<HWND>{Control(form2::Command2), Control(form2::Text2), Control(form2::Command1),
-                                        Control(form2::Check1), Control(form2::Text1)}));
+                                        Control(form2::Check1), Control(form2::Check2), Control(form2::Text1)}));
 }
 
 }

@@ -151,10 +151,18 @@ TEST_F(Tray, StartWithWindowsAddsAndRemovesTheRunValue)
 {
     EXPECT_FALSE(Checked(form3::mstartup));
     Choose(form3::mstartup);
-    EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, runkey, L"Kvx"), L"\"" + Programpath() + L"\"");
+    const std::wstring quoted = L"\"" + Programpath() + L"\"";
+    EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, runkey, L"Kvx"), quoted + L" /logon");
     EXPECT_TRUE(Checked(form3::mstartup));
     Choose(form3::mstartup);
     EXPECT_FALSE(Valueexists(runkey, L"Kvx"));
+    // The form an earlier Kvx wrote still counts; switched off and on, it takes the new form.
+    Putvalue(runkey, L"Kvx", quoted);
+    EXPECT_TRUE(Checked(form3::mstartup));
+    Choose(form3::mstartup);
+    EXPECT_FALSE(Valueexists(runkey, L"Kvx"));
+    Choose(form3::mstartup);
+    EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, runkey, L"Kvx"), quoted + L" /logon");
     // A Run value naming another copy of Kvx is not this one's.
     Putvalue(runkey, L"Kvx", L"\"D:\\elsewhere\\Kvx.exe\"");
     EXPECT_FALSE(Checked(form3::mstartup));

@@ -5,6 +5,7 @@
 #include "form3.h"
 #include "listfiles.h"
 #include "pickers.h"
+#include "player.h"
 #include "registry.h"
 #include "keylist.h"
 #include "listbox.h"
@@ -55,7 +56,7 @@ void Kvxwindows::TearDown()
     // The folder goes at the end of the test, and a current folder cannot be removed.
     SetCurrentDirectoryW(L"C:\\");
     messagehook = nullptr;
-    playsoundhook = nullptr;
+    playerhook = nullptr;
     popupmenuhook = nullptr;
 }
 

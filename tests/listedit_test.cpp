@@ -60,13 +60,13 @@ TEST_F(Listedit, AddAsksForAWavFileInTheStartFolderAndAppends)
 {
     Rows({L"a.wav", L"b.wav"});
     Select(0);
-    answer = L"C:\\音\\new one.wav";
+    answer = folder.Sound(L"new one.wav");
     Addsound(nullptr, list);
     ASSERT_TRUE(asked.has_value());
     EXPECT_EQ(asked->filter, std::wstring(L"Wavファイル\0*.wav", 13));
     EXPECT_EQ(asked->title, L"サウンドファイルの追加");
     EXPECT_EQ(asked->initialdir, folder.path()) << "the program folder when defdir is empty";
-    EXPECT_EQ(Listrows(list), (std::vector<std::wstring>{L"a.wav", L"b.wav", L"C:\\音\\new one.wav"}));
+    EXPECT_EQ(Listrows(list), (std::vector<std::wstring>{L"a.wav", L"b.wav", answer}));
     EXPECT_EQ(Selected(), 0) << "the selection does not move";
 
     defdir = L"D:\\sounds";
@@ -86,11 +86,14 @@ TEST_F(Listedit, AListHoldsAtMost101Sounds)
     for (int k = 0; k < 100; ++k) rows.push_back(L"s" + std::to_wstring(k) + L".wav");
     Rows(rows);
     EXPECT_TRUE(Listhasroom(list));
-    EXPECT_TRUE(Appendsound(list, L"last.wav"));
+    Additions additions = Appendsounds(list, {folder.Sound(L"last.wav"), folder.Sound(L"one too many.wav"),
+                                              folder.File(L"gone.wav"), folder.Sound(L"two too many.wav")});
+    EXPECT_EQ(additions.added, 1);
+    EXPECT_EQ(additions.leftout, 2);
+    EXPECT_EQ(additions.refused, (std::vector<std::wstring>{folder.File(L"gone.wav")}));
     EXPECT_FALSE(Listhasroom(list));
-    EXPECT_FALSE(Appendsound(list, L"one too many.wav"));
     asked.reset();
-    answer = L"x.wav";
+    answer = folder.Sound(L"x.wav");
     Addsound(nullptr, list);
     EXPECT_FALSE(asked.has_value()) << "a full list does not even open the dialog";
     EXPECT_EQ(Listrows(list).size(), 101u);
@@ -138,11 +141,11 @@ TEST_F(Listedit, NothingChangesWhileNoEventIsShown)
         curevent = event;
         Rows({L"a.wav"});
         Select(0);
-        answer = L"b.wav";
+        answer = folder.Sound(L"b.wav");
         asked.reset();
         Addsound(nullptr, list);
         EXPECT_FALSE(asked.has_value());
-        EXPECT_FALSE(Appendsound(list, L"b.wav"));
+        EXPECT_EQ(Appendsounds(list, {answer}).added, 0);
         Removesound(list);
         EXPECT_EQ(Makecurrent(list), Outcome::nothing);
         EXPECT_EQ(Listrows(list), (std::vector<std::wstring>{L"a.wav"}));
@@ -154,7 +157,8 @@ TEST_F(Listedit, DroppedFilesGiveTheirWavFilesInOrder)
 {
     HDROP drop = Makedrop({L"C:\\a.wav", L"C:\\readme.txt", L"C:\\한글.wav", L"D:\\音\\B.WAV", L"C:\\folder", L"C:\\x.wav.bak",
                            L"C:\\.wav"});
-    EXPECT_EQ(Droppedsounds(drop), (std::vector<std::wstring>{L"C:\\a.wav", L"D:\\音\\B.WAV", L"C:\\.wav"}));
+    EXPECT_EQ(Droppedsounds(drop),
+              (std::vector<std::wstring>{L"C:\\a.wav", L"C:\\한글.wav", L"D:\\音\\B.WAV", L"C:\\.wav"}));
     GlobalFree(drop);
 }
 

@@ -108,19 +108,21 @@ TEST_F(Openfile, CancelGivesTheEmptyText)
     EXPECT_TRUE(user.Found());
 }
 
-TEST_F(Openfile, APathThatDoesNotFitTheBufferGivesTheEmptyText)
+TEST_F(Openfile, APathInAnyCharactersAsLongAsTheSystemTakesComesBackWhole)
 {
-    // Nested folders until the file's full path is over 256 bytes.
-    std::wstring deep = folder.path();
-    while (Toansi(deep).size() < 240) {
-        deep += L"\\フォルダ深い";
+    // Korean, accented Latin and an emoji, in folders deep enough for a MAX_PATH - 1 path.
+    std::wstring deep = folder.path() + L"\\Beyoncé 😀";
+    CreateDirectoryW(deep.c_str(), nullptr);
+    while (deep.size() < 200) {
+        deep += L"\\효과음 폴더";
         CreateDirectoryW(deep.c_str(), nullptr);
     }
-    std::wstring chosen = deep + L"\\長い名前のサウンド.wav";
+    std::wstring chosen = deep + L"\\" + std::wstring(MAX_PATH - 1 - deep.size() - 5, L'소') + L".wav";
+    ASSERT_EQ(chosen.size(), size_t(MAX_PATH - 1));
     Writebytes(chosen, "RIFF");
-    ASSERT_GE(Toansi(chosen).size(), 256u);
+    ASSERT_TRUE(Fileexists(chosen));
     Dialoguser user(title.c_str(), chosen, true);
-    EXPECT_EQ(Openfiledlg(nullptr, filter, folder.path(), title), L"");
+    EXPECT_EQ(Openfiledlg(nullptr, filter, folder.path(), title), chosen);
     EXPECT_TRUE(user.Found());
 }
 

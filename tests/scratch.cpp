@@ -8,6 +8,7 @@
 #include <sddl.h>
 #include <shlobj.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include <atomic>
@@ -90,9 +91,22 @@ Scratchfolder::Scratchfolder()
     CreateDirectoryW(path_.c_str(), nullptr);
 }
 
+std::string Wavebytes(int samples)
+{
+    // 8-bit mono PCM at 8000 Hz: the smallest wave file Windows plays.
+    auto le = [](uint32_t value, int bytes) {
+        std::string out;
+        for (int k = 0; k < bytes; ++k) out += char((value >> (8 * k)) & 0xFF);
+        return out;
+    };
+    std::string data(size_t(samples), '\x80');
+    return "RIFF" + le(uint32_t(36 + data.size()), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4) +
+           le(8000, 4) + le(1, 2) + le(8, 2) + "data" + le(uint32_t(data.size()), 4) + data;
+}
+
 std::wstring Scratchfolder::Sound(const std::wstring& name) const
 {
-    Writebytes(File(name), std::string("RIFF\x04\0\0\0WAVE", 12));
+    Writebytes(File(name), Wavebytes(16));
     return File(name);
 }
 

@@ -45,12 +45,15 @@ public:
     Scratchfolder& operator=(const Scratchfolder&) = delete;
     const std::wstring& path() const { return path_; }
     std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
-    // A small sound file of that name in the folder; its full path.
+    // A small sound file of that name in the folder (Wavebytes(16)); its full path.
     std::wstring Sound(const std::wstring& name) const;
 
 private:
     std::wstring path_;
 };
+
+// A wave file that plays: 8-bit mono PCM of samples samples.
+std::string Wavebytes(int samples);
 
 // A message box that no test expected fails the test instead of waiting for a click.
 void Refuseunexpectedmessages();

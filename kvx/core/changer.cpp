@@ -1,10 +1,11 @@
 #include "changer.h"
 
 #include "originals.h"
+#include "playable.h"
 #include "registry.h"
-#include "text.h"
 #include "schemetable.h"
 #include "settings.h"
+#include "text.h"
 
 #include <windows.h>
 
@@ -18,12 +19,6 @@ int16_t tickcount = 0;
 
 namespace {
 std::mt19937 generator;
-}
-
-bool Soundexists(const std::wstring& path)
-{
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void Seedrandom(uint32_t seed)
@@ -51,15 +46,14 @@ std::wstring Pickentry(int16_t app, int16_t event, const std::wstring& current)
         // With norepeat the sound the event has now is no candidate: when nothing else is left,
         // the event keeps it.
         if (norepeat && Sametext(entry, current)) continue;
-        // .Current is written in the ANSI code page: a path it cannot spell would name no file.
-        if (!Fitsansi(entry)) continue;
         pool.push_back(std::move(entry));
     }
-    // Drawn uniformly, and a missing file drawn is put aside and the draw made again among the
-    // rest: uniform among the files that exist, with one look at the disk per event when all do.
+    // Drawn uniformly, and a missing or unplayable file drawn is put aside and the draw made again
+    // among the rest: uniform among the files that play, with one look at the disk per event when
+    // all do (their verdicts are known from earlier looks).
     while (!pool.empty()) {
         size_t k = std::min(size_t(std::floor(Drawrandom() * double(pool.size()))), pool.size() - 1);
-        if (Soundexists(pool[k])) return pool[k];
+        if (Checksound(pool[k]) == Soundstate::playable) return pool[k];
         pool.erase(pool.begin() + std::ptrdiff_t(k));
     }
     return {};
@@ -71,10 +65,12 @@ void Changesound(int16_t app, int16_t event)
     // One opening of the key serves the reading and the writing.
     std::optional<Currentvalue> current = Opencurrent(app, event);
     if (!current) return;
-    std::wstring pick = Pickentry(app, event, current->value.text);
-    // Nothing that exists, or the pick is there already: the value is left alone. A failed write
+    // A value that is no text (a number, binary data) never equals a pick: it is replaced.
+    std::wstring now = current->value.Text();
+    std::wstring pick = Pickentry(app, event, now);
+    // Nothing that plays, or the pick is there already: the value is left alone. A failed write
     // leaves the old sound, which the next pass tries to change again.
-    if (!pick.empty() && pick != current->value.text) Writecurrent(app, event, *current, pick);
+    if (!pick.empty() && !(current->value.Isstring() && pick == now)) Writecurrent(app, event, *current, pick);
 }
 
 void Changepass()

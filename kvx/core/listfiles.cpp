@@ -274,6 +274,10 @@ bool Savedata(int16_t app, int16_t event, const std::vector<std::wstring>& entri
     size_t n = std::min(entries.size(), size_t(Soundtable::capacity));
     std::vector<std::wstring> kept(entries.begin(), entries.begin() + std::ptrdiff_t(n));
     Listencoding encoding = soundlists.Encoding(app, event);
+    // A path the code page cannot spell would be written as another path: such a list goes over
+    // to UTF-8 with its byte-order mark, as Notepad writes it. A list that fits keeps its form.
+    if (encoding == Listencoding::ansi && !std::all_of(kept.begin(), kept.end(), Fitsansi))
+        encoding = Listencoding::utf8;
     if (!Replacelistfile(Listfilename(app, event), Encode(kept, encoding))) return false;
     for (size_t k = 0; k < n; ++k) soundlists.Set(app, event, int16_t(k), kept[k]);
     soundlists.Setreadable(app, event, true);
@@ -287,7 +291,7 @@ void Loadalllists()
 {
     Storedcounts known;
     for (Regvalue& value : Getregvalues(HKEY_CURRENT_USER, settingskey))
-        known.emplace(std::move(value.name), std::move(value.text));
+        known.emplace(std::move(value.name), value.data.Text());
     Foreachevent([&known](int16_t app, int16_t event) { Loadlist(app, event, &known); });
 }
 

@@ -23,8 +23,8 @@ std::wstring Listfilename(int16_t app, int16_t event);
 // mark makes the file UTF-8 or UTF-16, else it is in the ANSI code page. What could not be read
 // exactly is remembered (Unreadnote).
 void Loaddata(int16_t app, int16_t event);
-// Stores entries as the list of (app, event): table, list file (in the encoding it was found in)
-// and count. The file is replaced in one step; when it cannot be written nothing changes and the result is false. A list file that
+// Stores entries as the list of (app, event): table, list file (in the encoding it was found in;
+// an ANSI list that gets a path the code page cannot spell becomes UTF-8) and count. The file is replaced in one step; when it cannot be written nothing changes and the result is false. A list file that
 // could not be read at the last load is left alone (true for no entries, else false).
 bool Savedata(int16_t app, int16_t event, const std::vector<std::wstring>& entries);
 // Loaddata for every event of every application.

@@ -35,7 +35,7 @@ std::optional<Currentvalue> Opencurrent(int16_t app, int16_t event)
     LONG opened = ERROR_SUCCESS;
     Currentvalue current{Openforupdate(HKEY_CURRENT_USER, Currentkey(app, event), false, &opened), {}};
     if (!current.key && opened != ERROR_FILE_NOT_FOUND) return std::nullopt;
-    std::optional<Regtext> value = Queryregtext(current.key.get(), L"");
+    std::optional<Regdata> value = Queryregdata(current.key.get(), L"");
     if (!value) return std::nullopt;
     current.value = std::move(*value);
     return current;
@@ -49,7 +49,7 @@ bool Writecurrent(int16_t app, int16_t event, const Currentvalue& current, const
     if (!recorded.contains(folded)) {
         // Without its record the user's own sound would be lost for good: write nothing.
         Regkey records = Openforupdate(HKEY_CURRENT_USER, originalskey, true);
-        if (!Writeregtext(records.get(), name, current.value)) return false;
+        if (!Writeregdata(records.get(), name, current.value)) return false;
         recorded.insert(folded);
     }
     return current.key ? Writeregstr(current.key.get(), L"", path)
@@ -68,7 +68,7 @@ Restoreresult Restoreoriginals()
             // Put back as it was, type and all: Windows keeps its own sounds as %SystemRoot%\... paths.
             Regkey current =
                 Openforupdate(HKEY_CURRENT_USER, Currentpath(name.substr(0, slash), name.substr(slash + 1)), true);
-            if (!Writeregtext(current.get(), L"", Regtext{record.text, record.type})) {
+            if (!Writeregdata(current.get(), L"", record.data)) {
                 ++result.failed;
                 continue;
             }

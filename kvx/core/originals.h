@@ -18,14 +18,14 @@ void Loadoriginals();
 // An event's .Current key, open to read and write (null while it does not exist), and its value.
 struct Currentvalue {
     Regkey key;
-    Regtext value;
+    Regdata value;
 };
-// The .Current of (app, event) as it is now; nothing when its value cannot be read exactly or
-// the key not written (a key the user may not change, a value too long). Such an event is left
-// alone, so that no wrong original is ever recorded.
+// The .Current of (app, event) as it is now, whatever its type and length; nothing when its
+// value cannot be read or the key not written (a key the user may not change). Such an event is
+// left alone, so that no wrong original is ever recorded.
 std::optional<Currentvalue> Opencurrent(int16_t app, int16_t event);
-// Writes path into the .Current value of (app, event), first recording the value there now (with
-// its type) when the event has no record yet. False when it could not be written; nothing is
+// Writes path into the .Current value of (app, event), first recording the value there now
+// exactly (its type and its bytes) when the event has no record yet. False when it could not be written; nothing is
 // written while the record cannot be stored.
 bool Writecurrent(int16_t app, int16_t event, const Currentvalue& current, const std::wstring& path);
 
@@ -33,6 +33,6 @@ struct Restoreresult {
     int restored = 0;  // values written back
     int failed = 0;    // records kept because their value could not be written back
 };
-// Writes every recorded value back into its event's .Current, for the events that still exist,
-// and removes the records (those of events gone too).
+// Writes every recorded value back into its event's .Current, type and bytes as recorded, for
+// the events that still exist, and removes the records (those of events gone too).
 Restoreresult Restoreoriginals();

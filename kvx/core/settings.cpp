@@ -9,6 +9,7 @@ int16_t cinterval = 1;
 int16_t optval1 = 0;
 int16_t paused = 0;
 int16_t norepeat = 0;
+int16_t sessionsounds = 1;
 
 std::wstring Getsetting(const std::wstring& key, const std::wstring& deflt)
 {
@@ -48,5 +49,6 @@ bool Loadsettings()
     optval1 = Parseint16(Getsetting(L"optval1", L"0")).value_or(0);
     paused = Parseint16(Getsetting(L"paused", L"0")).value_or(0) != 0 ? 1 : 0;
     norepeat = Parseint16(Getsetting(L"norepeat", L"0")).value_or(0) != 0 ? 1 : 0;
+    sessionsounds = Parseint16(Getsetting(L"sessionsounds", L"1")).value_or(1) != 0 ? 1 : 0;
     return cinterval != 0;
 }

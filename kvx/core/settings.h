@@ -23,6 +23,8 @@ extern int16_t optval1;
 extern int16_t paused;
 // 1: a pass never gives an event the sound it has now when its list offers another.
 extern int16_t norepeat;
+// 1: Kvx plays the logon, logoff and shut-down sounds where Windows no longer does.
+extern int16_t sessionsounds;
 
 // Reads the settings into the globals; a value that is not a 16-bit decimal integer reads
 // as its default. Returns whether Timer1 should run.

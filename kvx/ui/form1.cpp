@@ -9,21 +9,22 @@
 #include "listedit.h"
 #include "autostart.h"
 #include "listfiles.h"
+#include "messagewait.h"
 #include "originals.h"
 #include "pickers.h"
+#include "playable.h"
+#include "player.h"
 #include "schemetable.h"
 #include "selection.h"
+#include "sessionsounds.h"
 #include "settings.h"
 #include "text.h"
 #include "window.h"
 
 #include <commctrl.h>
-#include <mmsystem.h>
 
 #include <algorithm>
 #include <cwchar>
-
-std::function<void(const std::string&, UINT)> playsoundhook;
 
 namespace {
 using namespace form1;
@@ -79,6 +80,8 @@ struct Form1state {
     HWND window = nullptr;
     HWND lastfocus = nullptr;
     bool closing = false;
+    // While the end of the session waits for its sound.
+    bool endingsound = false;
     Windowfonts fonts;
     UINT showmessage = 0;
 };
@@ -100,7 +103,11 @@ bool Savelist(bool canask)
 {
     if (!Validevent(curapp, curevent)) return true;
     std::vector<std::wstring> rows = Listrows(Item(List2));
-    if (rows == Savedsounds(curapp, curevent)) return true;
+    // A row ends at a NUL: what was loaded is compared as the rows hold it, so that a file of
+    // odd bytes nobody edited is never taken for edited.
+    std::vector<std::wstring> saved = Savedsounds(curapp, curevent);
+    for (std::wstring& entry : saved) entry = Cutnull(entry);
+    if (rows == saved) return true;
     std::wstring unread = Unreadnote(curapp, curevent);
     if (!unread.empty()) {
         std::wstring question = L"このサウンドリストのファイルには読み込めなかった部分（" + unread +
@@ -154,9 +161,22 @@ void Updateeditbuttons()
     Fitlist2();
 }
 
+// The frame of the current sound tells, for the sounds of logon, logoff and shut-down, who plays
+// them where Windows no longer does.
+std::wstring Frame1caption()
+{
+    std::wstring caption = L"現在のサウンド";
+    if (Windowsplayssessionsounds() || !Issessionevent(curapp, curevent)) return caption;
+    return caption + (sessionsounds ? L"（このサウンドは Kvx が鳴らします）" : L"（Windows 8 以降の Windows は鳴らしません）");
+}
+
 void Showcurrentline()
 {
     Showcurrent(Item(regbox1), Item(regbox2), curapp, curevent);
+    std::wstring caption = Frame1caption();
+    wchar_t shown[128] = {};
+    GetWindowTextW(Item(Frame1), shown, 128);
+    if (caption != shown) SetWindowTextW(Item(Frame1), caption.c_str());
 }
 
 // The list, the editing buttons and the current-sound line of (curapp, curevent).
@@ -200,17 +220,17 @@ void OnList2dblclick()
 {
     LRESULT row = SendMessageW(Item(List2), LB_GETCURSEL, 0, 0);
     if (row == LB_ERR) return;
-    std::string path = Toansi(Listrow(Item(List2), int(row)));
-    // Asynchronous; a file that cannot be played gives the system's default sound, no message.
-    if (playsoundhook)
-        playsoundhook(path, SND_ASYNC);
-    else
-        sndPlaySoundA(path.c_str(), SND_ASYNC);
+    // Played while the window goes on; a file that cannot play (drawn grey) sounds nothing.
+    Startsound(Listrow(Item(List2), int(row)));
 }
 
 void OnCommand1click()
 {
-    Showform2(state.window, Settimer1);
+    Showform2(state.window, [](bool on) {
+        Settimer1(on);
+        // The frame's note follows the setting of the session sounds.
+        Showcurrentline();
+    });
 }
 
 void OnCommand2click()
@@ -230,10 +250,18 @@ void OnCommand4click()
     Unloadform1();
 }
 
+// Files refused or left out of an addition, named in one message.
+void Telladditions(const Additions& additions)
+{
+    std::wstring note = Additionnote(additions);
+    if (!note.empty()) Showmessage(state.window, note, form1caption, MB_OK | MB_ICONWARNING);
+}
+
 void OnCommand5click()
 {
-    Addsound(state.window, Item(List2));
+    Additions additions = Addsound(state.window, Item(List2));
     Updateeditbuttons();
+    Telladditions(additions);
 }
 
 void OnCommand6click()
@@ -247,8 +275,10 @@ void OnCommand7click()
     if (Makecurrent(Item(List2)) == Outcome::failed) {
         LRESULT row = SendMessageW(Item(List2), LB_GETCURSEL, 0, 0);
         std::wstring path = Listrow(Item(List2), int(row));
-        std::wstring why = Soundexists(path) ? L"現在のサウンドを変更できませんでした。"
-                                             : L"サウンドファイルが見つかりません。\r\n" + path;
+        Soundstate sound = Checksound(path);
+        std::wstring why = sound == Soundstate::missing      ? L"サウンドファイルが見つかりません。\r\n" + path
+                           : sound == Soundstate::unplayable ? L"このファイルは再生できる WAV ファイルではありません。\r\n" + path
+                                                             : L"現在のサウンドを変更できませんでした。";
         Showmessage(state.window, why, form1caption, MB_OK | MB_ICONWARNING);
     }
     Showcurrentline();
@@ -262,10 +292,11 @@ void OnDropfiles(HDROP drop)
     RECT list{};
     GetWindowRect(Item(List2), &list);
     MapWindowPoints(nullptr, state.window, reinterpret_cast<POINT*>(&list), 2);
-    if (PtInRect(&list, at))
-        for (const std::wstring& path : Droppedsounds(drop)) Appendsound(Item(List2), path);
+    Additions additions;
+    if (PtInRect(&list, at)) additions = Appendsounds(Item(List2), Droppedsounds(drop));
     DragFinish(drop);
     Updateeditbuttons();
+    Telladditions(additions);
 }
 
 void OnCommand8click()
@@ -391,8 +422,10 @@ Trayactions Traymenu()
 }
 
 // The load of Form1: builds the table, loads every list, shows application 1 in the hidden
-// window, reads the settings, arms Timer1 and adds the icon.
-void Startup()
+// window, reads the settings, arms Timer1 and adds the icon. At logon it then plays the logon
+// sound where Windows no longer does: after the start-up pass, so that the sound just picked is
+// heard, and while the program goes on.
+void Startup(bool logon)
 {
     Seedfromclock();
     ShowWindow(state.window, SW_HIDE);
@@ -426,6 +459,28 @@ void Startup()
                         L"\r\n\r\nKvx を書き込めるフォルダー（インストーラーの既定の %LOCALAPPDATA%\\Programs\\Kvx "
                         L"など）に置いてください。",
                     form1caption, MB_OK | MB_ICONWARNING);
+    if (logon && Kvxplayssessionsounds()) Startsound(Sessionsoundfile(Sessionsound::logon));
+}
+
+// Windows asks whether the session may end. Where Windows no longer plays the logoff and
+// shut-down sounds, Kvx plays them here and answers once the sound has ended (or the time given
+// to it has passed), its windows answering meanwhile; Windows shows why it waits. Nothing plays
+// while Kvx ends for another reason, or when the session goes on (programs closed by an
+// installer) or ends critically.
+LRESULT OnQueryendsession(LPARAM reason)
+{
+    if (state.closing || state.endingsound) return TRUE;
+    std::optional<Sessionsound> which = Endingsound(reason);
+    if (!which) return TRUE;
+    Kernelhandle playing = Startsound(Sessionsoundfile(*which));
+    if (!playing) return TRUE;
+    HWND window = state.window;
+    state.endingsound = true;
+    ShutdownBlockReasonCreate(window, L"サウンドを再生しています");
+    if (!Waitwithmessages(playing.get(), sessionsoundlimit)) Stopsound();
+    ShutdownBlockReasonDestroy(window);
+    if (state.window == window) state.endingsound = false;
+    return TRUE;
 }
 
 // The unload of Form1, on every path: exit button, menu, close box, end of the session. The
@@ -483,7 +538,10 @@ void OnDrawitem(const DRAWITEMSTRUCT& item)
     if (item.itemID != UINT(-1)) {
         std::wstring text = Listrow(item.hwndItem, int(item.itemID));
         bool bold = item.CtlID == UINT(List1) && soundlists.Count(curapp, int16_t(item.itemID)) > 0;
-        bool missing = item.CtlID == UINT(List2) && !Soundexists(text);
+        // A file that cannot play is drawn like a missing one: neither is ever heard.
+        bool missing = item.CtlID == UINT(List2) && Checksound(text) != Soundstate::playable;
+        bool kvxplays = item.CtlID == UINT(List1) && !Windowsplayssessionsounds() &&
+                        Issessionevent(curapp, int16_t(item.itemID));
         int mode = SetBkMode(dc, TRANSPARENT);
         COLORREF colour = SetTextColor(
             dc, GetSysColor(missing ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
@@ -491,6 +549,11 @@ void OnDrawitem(const DRAWITEMSTRUCT& item)
         RECT r = item.rcItem;
         r.left += 2;
         DrawTextW(dc, text.c_str(), int(text.size()), &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        // The sounds Kvx plays itself carry a note at the row's end, outside its text.
+        if (kvxplays) {
+            r.right -= 4;
+            DrawTextW(dc, L"♪", 1, &r, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
+        }
         SelectObject(dc, font);
         SetTextColor(dc, colour);
         SetBkMode(dc, mode);
@@ -533,7 +596,7 @@ LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     case WM_SETFOCUS: OnSetfocus(); return 0;
     case WM_DPICHANGED: Changedpi(window, form1layout, state.fonts, wparam, lparam); return 0;
     case WM_CLOSE: Shutdown(false); return 0;
-    case WM_QUERYENDSESSION: return TRUE;
+    case WM_QUERYENDSESSION: return OnQueryendsession(lparam);
     case WM_ENDSESSION:
         // The process may end as soon as this returns: save and remove the icon now.
         if (wparam) Shutdown(true);
@@ -548,7 +611,7 @@ LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 }
 }
 
-HWND Createform1(HINSTANCE instance)
+HWND Createform1(HINSTANCE instance, bool logon)
 {
     if (!Registerwindowclass(instance, form1class, Form1proc)) return nullptr;
     state.showmessage = RegisterWindowMessageW(showform1message);
@@ -556,7 +619,7 @@ HWND Createform1(HINSTANCE instance)
     HWND window = CreateWindowExW(0, form1class, form1caption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
-    Startup();
+    Startup(logon);
     return window;
 }
 

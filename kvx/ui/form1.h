@@ -43,11 +43,9 @@ inline constexpr int clientwidth = 10215;
 inline constexpr int clientheight = 8175;
 }
 
-// Tests stand in for the sound player here: path in the ANSI code page and the flags.
-extern std::function<void(const std::string& path, UINT flags)> playsoundhook;
-
-// Creates the main window hidden and runs the start-up. Returns the window, or null.
-HWND Createform1(HINSTANCE instance);
+// Creates the main window hidden and runs the start-up; logon: Kvx starts with the session.
+// Returns the window, or null.
+HWND Createform1(HINSTANCE instance, bool logon = false);
 // The main window while it exists, else null.
 HWND Form1();
 // The main window's face: controls and their places in twips, headings, client size.

@@ -2,8 +2,11 @@
 
 #include "interval.h"
 #include "pickers.h"
+#include "sessionsounds.h"
 #include "settings.h"
 
+#include <iterator>
+#include <span>
 #include <string>
 
 namespace {
@@ -20,6 +23,8 @@ const Controlspec layout[] = {
     {Label4, L"STATIC", L"", SS_LEFT | SS_CENTERIMAGE, 0, {2040, 600, 2535, 255}},
     {Command1, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, {3600, 960, 975, 255}},
     {Check1, L"BUTTON", L"起動時に変更", WS_TABSTOP | BS_AUTOCHECKBOX, 0, {120, 960, 1815, 255}},
+    {Check2, L"BUTTON", L"Windows が鳴らさないサウンド（ログオン・ログオフ・終了）を鳴らす",
+     WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE | BS_TOP, 0, {120, 1320, 4455, 480}},
 };
 
 const Tooltiprow tooltips[] = {
@@ -27,10 +32,13 @@ const Tooltiprow tooltips[] = {
     {Text2, L"0なら変更しません"},
 };
 
-const Windowlayout form2layout{layout, {}, tooltips, 4680, 1335};
+const Windowlayout form2layout{layout, {}, tooltips, 4680, 1920};
+// Windows 7 plays the session sounds itself: the dialog ends above Check2.
+const Windowlayout form2layout7{std::span(layout).first(std::size(layout) - 1), {}, tooltips, 4680, 1335};
 
 struct Form2state {
     HWND window = nullptr;
+    const Windowlayout* layout = &form2layout;
     HWND owner = nullptr;
     std::function<void(bool)> switchtimer;
     Windowfonts fonts;
@@ -63,6 +71,7 @@ void Fillfields()
     SetWindowTextW(Item(Text1), defdir.c_str());
     SetWindowTextW(Item(Text2), std::to_wstring(cinterval).c_str());
     SendMessageW(Item(Check1), BM_SETCHECK, optval1 != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(Item(Check2), BM_SETCHECK, sessionsounds != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
     SetWindowTextW(Item(Label4), L"");
 }
 
@@ -83,6 +92,10 @@ void OnCommand1click()
     bool stored = Savesetting(L"defdir", defdir);
     stored &= Savesetting(L"cinterval", std::to_wstring(cinterval));
     stored &= Savesetting(L"optval1", std::to_wstring(optval1));
+    if (Item(Check2)) {
+        sessionsounds = SendMessageW(Item(Check2), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+        stored &= Savesetting(L"sessionsounds", std::to_wstring(sessionsounds));
+    }
     // The settings hold for this run either way; only a stored set holds for the next one.
     if (state.switchtimer) state.switchtimer(cinterval != 0);
     if (!stored) {
@@ -95,7 +108,8 @@ void OnCommand1click()
 void OnCreate(HWND window)
 {
     state.window = window;
-    Buildwindow(window, form2layout, state.fonts);
+    state.layout = &Form2layout();
+    Buildwindow(window, *state.layout, state.fonts);
 }
 
 void OnCancel()
@@ -118,7 +132,7 @@ const Commandroute routes[] = {
 
 LRESULT OnCtlcolorstatic(HWND window, HDC dc, HWND control)
 {
-    LRESULT brush = Colorstatic(window, form2layout, dc, control);
+    LRESULT brush = Colorstatic(window, *state.layout, dc, control);
     // The note is red so that it is seen next to the field.
     if (control == Item(Label4)) SetTextColor(dc, RGB(192, 0, 0));
     return brush;
@@ -137,7 +151,7 @@ LRESULT CALLBACK Form2proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     case WM_CTLCOLORBTN:
         return OnCtlcolorstatic(window, reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
     case WM_DPICHANGED:
-        Changedpi(window, form2layout, state.fonts, wparam, lparam);
+        Changedpi(window, *state.layout, state.fonts, wparam, lparam);
         return 0;
     case WM_CLOSE:
         // The close box discards every edit.
@@ -180,5 +194,5 @@ HWND Form2()
 
 const Windowlayout& Form2layout()
 {
-    return form2layout;
+    return Windowsplayssessionsounds() ? form2layout7 : form2layout;
 }

@@ -1,4 +1,5 @@
-// Form2, the options dialog "詳細設定": default folder, change interval, change at start-up.
+// Form2, the options dialog "詳細設定": default folder, change interval, change at start-up and,
+// where Windows no longer plays them, the sounds of logon, logoff and shut-down.
 // Modeless and single: opening it again refills the fields from the settings.
 #pragma once
 
@@ -19,6 +20,7 @@ enum : int {
     Label4,  // why the interval was refused, or that the settings could not be stored
     Command1 = IDOK,
     Check1 = 110,
+    Check2,  // only where Windows does not play the session sounds itself
 };
 }
 
@@ -27,5 +29,5 @@ enum : int {
 void Showform2(HWND owner, std::function<void(bool on)> switchtimer);
 // The dialog's window while it is open, else null.
 HWND Form2();
-// The dialog's face: controls and their places in twips, client size.
+// The dialog's face on this system: controls and their places in twips, client size.
 const Windowlayout& Form2layout();

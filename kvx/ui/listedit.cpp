@@ -1,8 +1,8 @@
 #include "listedit.h"
 
-#include "changer.h"
 #include "listfiles.h"
 #include "originals.h"
+#include "playable.h"
 #include "pickers.h"
 #include "registry.h"
 #include "schemetable.h"
@@ -53,18 +53,46 @@ bool Canadd(HWND list2)
     return Validevent(curapp, curevent) && soundlists.Readable(curapp, curevent) && Listhasroom(list2);
 }
 
-bool Appendsound(HWND list2, const std::wstring& path)
+Additions Appendsounds(HWND list2, const std::vector<std::wstring>& paths)
 {
-    if (path.empty() || !Canadd(list2)) return false;
-    // LB_ADDSTRING on an unsorted list appends and leaves the selection alone.
-    return SendMessageW(list2, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str())) >= 0;
+    Additions additions;
+    if (!Validevent(curapp, curevent) || !soundlists.Readable(curapp, curevent)) return additions;
+    for (const std::wstring& path : paths) {
+        if (path.empty()) continue;
+        if (Checksound(path) != Soundstate::playable) {
+            additions.refused.push_back(path);
+        } else if (!Listhasroom(list2)) {
+            ++additions.leftout;
+        } else if (SendMessageW(list2, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str())) >= 0) {
+            // LB_ADDSTRING on an unsorted list appends and leaves the selection alone.
+            ++additions.added;
+        }
+    }
+    return additions;
 }
 
-void Addsound(HWND owner, HWND list2)
+std::wstring Additionnote(const Additions& additions)
 {
-    if (!Canadd(list2)) return;
+    // A drop of a whole folder may refuse hundreds: the first few are named.
+    constexpr size_t named = 10;
+    std::wstring note;
+    if (!additions.refused.empty()) {
+        note = L"次のファイルは再生できる WAV ファイルではないため、追加しませんでした。";
+        for (size_t k = 0; k < std::min(named, additions.refused.size()); ++k) note += L"\r\n" + additions.refused[k];
+        if (additions.refused.size() > named)
+            note += L"\r\nほか " + std::to_wstring(additions.refused.size() - named) + L" 個";
+    }
+    if (additions.leftout > 0)
+        note += (note.empty() ? L"" : L"\r\n\r\n") + std::wstring(L"サウンドリストには 101 個までしか入らないため、") +
+                std::to_wstring(additions.leftout) + L" 個のファイルを追加しませんでした。";
+    return note;
+}
+
+Additions Addsound(HWND owner, HWND list2)
+{
+    if (!Canadd(list2)) return {};
     std::wstring filter = std::wstring(L"Wavファイル") + L'\0' + L"*.wav";
-    Appendsound(list2, Openfiledlg(owner, filter, Startfolder(), L"サウンドファイルの追加"));
+    return Appendsounds(list2, {Openfiledlg(owner, filter, Startfolder(), L"サウンドファイルの追加")});
 }
 
 void Removesound(HWND list2)
@@ -79,8 +107,8 @@ Outcome Makecurrent(HWND list2)
     LRESULT row = SendMessageW(list2, LB_GETCURSEL, 0, 0);
     if (row == LB_ERR || !Validevent(curapp, curevent)) return Outcome::nothing;
     std::wstring path = Listrow(list2, int(row));
-    // A missing file, or a path the ANSI code page cannot spell, would silence the event.
-    if (!Soundexists(path) || !Fitsansi(path)) return Outcome::failed;
+    // A missing file, or one that cannot play, would silence the event.
+    if (Checksound(path) != Soundstate::playable) return Outcome::failed;
     std::optional<Currentvalue> current = Opencurrent(curapp, curevent);
     return current && Writecurrent(curapp, curevent, *current, path) ? Outcome::done : Outcome::failed;
 }
@@ -88,10 +116,8 @@ Outcome Makecurrent(HWND list2)
 std::vector<std::wstring> Droppedsounds(HDROP drop)
 {
     std::vector<std::wstring> sounds;
-    // A list holds ANSI paths, as the file dialog gives them: a name the code page cannot spell
-    // would be stored as a different, broken path.
     auto take = [&sounds](const std::wstring& path) {
-        if (Endswithwav(path) && Fitsansi(path)) sounds.push_back(path);
+        if (Endswithwav(path)) sounds.push_back(path);
     };
     UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {

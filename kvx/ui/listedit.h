@@ -16,19 +16,29 @@ bool Listhasroom(HWND list2);
 // Whether a sound can be added now: an event is shown, its list file could be read and the list
 // has room.
 bool Canadd(HWND list2);
-// Appends path as the last row when a sound can be added (Canadd); the selection
-// stays as it was. Returns whether a row was added.
-bool Appendsound(HWND list2, const std::wstring& path);
+// What an addition of files came to.
+struct Additions {
+    int added = 0;
+    std::vector<std::wstring> refused;  // missing, or not a wave file that plays
+    int leftout = 0;                    // no room left: a list holds 101 sounds
+};
+// Appends the files among paths that play, in order, as last rows while a sound can be added
+// (Canadd); the selection stays as it was. Nothing at all while no event is shown or its list
+// file could not be read.
+Additions Appendsounds(HWND list2, const std::vector<std::wstring>& paths);
+// What the user is told of an addition: the files refused, by name, and how many found no room;
+// empty when there is nothing to tell.
+std::wstring Additionnote(const Additions& additions);
 // "追加": the open-file dialog for one WAV file, appended to the list.
-void Addsound(HWND owner, HWND list2);
+Additions Addsound(HWND owner, HWND list2);
 // "削除": removes the selected row; nothing without a selection or an event.
 void Removesound(HWND list2);
 // "変更": writes the selected row into the shown event's .Current value, recording the user's own
 // sound first the first time. Nothing without a selection or an event; failed, with nothing
-// written, when the file does not exist or the registry refused.
+// written, when the file does not exist or cannot play or the registry refused.
 Outcome Makecurrent(HWND list2);
 // The .wav files directly inside folder, by name, in name order.
 std::vector<std::wstring> Wavfilesin(const std::wstring& folder);
-// Files dropped from Explorer: the .wav files among them, in the order given; a folder gives the
-// .wav files directly inside it, in name order.
+// Files dropped from Explorer: the .wav files among them, in the order given, in any characters;
+// a folder gives the .wav files directly inside it, in name order.
 std::vector<std::wstring> Droppedsounds(HDROP drop);
