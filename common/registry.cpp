@@ -44,11 +44,13 @@ Regkey Openforupdate(HKEY root, const std::wstring& keypath, bool create, LONG* 
     return key;
 }
 
-std::optional<Regdata> Queryregdata(HKEY key, const std::wstring& valuename)
+namespace {
+// Reads into a buffer of the given size first, growing it while the value is larger.
+std::optional<Regdata> Queryvalue(HKEY key, const std::wstring& valuename, DWORD firstsize)
 {
     if (!key) return Stringdata(L"");
     Regdata data;
-    data.bytes.resize(valuechars * sizeof(wchar_t));
+    data.bytes.resize(firstsize);
     // A value may grow between the size query and the read: ask again, a few times.
     for (int tries = 0; tries < 4; ++tries) {
         DWORD size = DWORD(data.bytes.size());
@@ -64,6 +66,20 @@ std::optional<Regdata> Queryregdata(HKEY key, const std::wstring& valuename)
         return data;
     }
     return std::nullopt;
+}
+}
+
+std::optional<Regdata> Queryregdata(HKEY key, const std::wstring& valuename)
+{
+    return Queryvalue(key, valuename, valuechars * sizeof(wchar_t));
+}
+
+std::optional<Regdata> Queryregexact(HKEY key, const std::wstring& valuename)
+{
+    DWORD size = 0;
+    LONG got = key ? RegQueryValueExW(key, valuename.c_str(), nullptr, nullptr, nullptr, &size) : ERROR_SUCCESS;
+    if (got != ERROR_SUCCESS && got != ERROR_FILE_NOT_FOUND) return std::nullopt;
+    return Queryvalue(key, valuename, size);
 }
 
 bool Writeregdata(HKEY key, const std::wstring& valuename, const Regdata& value)

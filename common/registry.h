@@ -36,9 +36,12 @@ struct Regdata {
 // A string value's bytes: the text and one terminating NUL.
 Regdata Stringdata(const std::wstring& text, DWORD type = REG_SZ);
 
-// A value of an open key exactly as stored: the empty REG_SZ text when key is null or the value
-// is missing; nothing when it cannot be read.
+// A value of an open key as stored: the empty REG_SZ text when key is null or the value is
+// missing; nothing when it cannot be read. One call for a usual value; a string stored without its
+// NUL may come with one added (as some systems add it when there is room).
 std::optional<Regdata> Queryregdata(HKEY key, const std::wstring& valuename);
+// The same, byte for byte as stored: the size is asked first, so nothing can be added.
+std::optional<Regdata> Queryregexact(HKEY key, const std::wstring& valuename);
 // Writes a value with its type and bytes.
 bool Writeregdata(HKEY key, const std::wstring& valuename, const Regdata& value);
 // The text of a value of an open key, or "" on any failure (as Getregstr).

@@ -174,24 +174,55 @@ TEST_F(Changer, AValueThatCannotBeChangedIsNeitherRecordedNorWritten)
     EXPECT_EQ(Current(L"Open"), folder.File(L"a.wav"));
 }
 
-TEST_F(Changer, AnOriginalComesBackWithItsType)
+TEST_F(Changer, AnyOriginalIsRecordedExactlyReplacedAndComesBackExactly)
 {
-    Loadoriginals();
-    const std::wstring windows = L"%SystemRoot%\\media\\Windows Ding.wav";
-    {
+    auto text = [](const std::wstring& t) { return std::string(reinterpret_cast<const char*>(t.c_str()), (t.size() + 1) * 2); };
+    struct Case {
+        const char* name;
+        DWORD type;
+        std::string bytes;
+    };
+    const std::vector<Case> cases = {
+        {"Windows' own sound", REG_EXPAND_SZ, text(L"%SystemRoot%\\media\\Windows Ding.wav")},
+        {"a path the code page cannot spell", REG_SZ, text(L"C:\\Music\\Beyoncé\\효과음 😀.wav")},
+        {"a number", REG_DWORD, std::string("\x2A\0\0\0", 4)},
+        {"binary data", REG_BINARY, std::string("\0\xFF\x01\x80 binary", 11)},
+        {"several strings", REG_MULTI_SZ, text(L"a.wav") + text(L"b.wav") + std::string(2, '\0')},
+        {"a text of 50,000 characters", REG_SZ, text(std::wstring(50000, L'長'))},
+        {"no terminating NUL", REG_SZ, std::string("x\0.\0w\0a\0v\0", 10)},
+    };
+    const std::wstring open = root + L"App\\Open\\.Current";
+    const std::wstring sound = folder.Sound(L"a.wav");
+    ASSERT_TRUE(Savedata(1, 1, {sound}));
+    // A value's type and bytes as stored, read through the wide interface.
+    auto stored = [](const std::wstring& keypath, const wchar_t* name) {
         Regkey key;
-        RegCreateKeyExW(HKEY_CURRENT_USER, (root + L"App\\Open\\.Current").c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                        nullptr, key.put(), nullptr);
-        RegSetValueExW(key.get(), L"", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(windows.c_str()),
-                       DWORD((windows.size() + 1) * sizeof(wchar_t)));
+        RegOpenKeyExW(HKEY_CURRENT_USER, keypath.c_str(), 0, KEY_READ, key.put());
+        DWORD type = 0, size = 0;
+        RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &size);
+        std::string bytes(size, '\0');
+        RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size);
+        return std::pair(type, bytes);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Loadoriginals();
+        {
+            Regkey key;
+            RegCreateKeyExW(HKEY_CURRENT_USER, open.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr);
+            RegSetValueExW(key.get(), L"", 0, c.type, reinterpret_cast<const BYTE*>(c.bytes.data()), DWORD(c.bytes.size()));
+        }
+        // (The system may have added a NUL to a string stored without one.)
+        const auto before = stored(open, L"");
+        ASSERT_EQ(before.first, c.type);
+        Changepass();
+        EXPECT_EQ(Current(L"Open"), sound) << "the list's sound is written whatever was there";
+        EXPECT_EQ(stored(originalskey, L"App\\Open"), before) << "recorded exactly";
+        Restoreresult result = Restoreoriginals();
+        EXPECT_EQ(result.restored, 1);
+        EXPECT_EQ(result.failed, 0);
+        EXPECT_EQ(stored(open, L""), before) << "put back exactly";
     }
-    ASSERT_TRUE(Savedata(1, 1, {folder.Sound(L"a.wav")}));
-    Changepass();
-    ASSERT_EQ(Current(L"Open"), folder.File(L"a.wav"));
-    EXPECT_EQ(Restoreoriginals().restored, 1);
-    DWORD type = 0;
-    EXPECT_EQ(Rawvalue(root + L"App\\Open\\.Current", L"", &type), Toansi(windows) + std::string(1, '\0'));
-    EXPECT_EQ(type, DWORD(REG_EXPAND_SZ));
 }
 
 TEST(Random, DrawsStayBelowOne)

@@ -39,18 +39,6 @@ protected:
         Kvxwindows::TearDown();
     }
     void Selectsound(int row) { SendMessageW(Item(List2), LB_SETCURSEL, WPARAM(row), 0); }
-    POINT Middleof(int id)
-    {
-        RECT r{};
-        GetWindowRect(Item(id), &r);
-        POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-        ScreenToClient(Form1(), &at);
-        return at;
-    }
-    void Drop(const Rowlist& paths, POINT at)
-    {
-        SendMessageW(Form1(), WM_DROPFILES, reinterpret_cast<WPARAM>(Makedrop(paths, at)), 0);
-    }
     bool Enabled(int id) { return IsWindowEnabled(Item(id)) != FALSE; }
 
     std::wstring answer;
@@ -183,43 +171,6 @@ TEST_F(Editing, ADroppedFolderAddsTheWavFilesDirectlyInsideItInNameOrderUpToTheL
     ASSERT_EQ(rows.size(), 101u);
     EXPECT_EQ(rows[6], many.File(L"s1000.wav"));
     EXPECT_EQ(rows[100], many.File(L"s1094.wav"));
-}
-
-// The ink of a list row drawn as the window draws it: how many pixels, and whether any is in the
-// window text colour (dark) or only in the grey of text that is not available.
-struct Ink {
-    int pixels = 0;
-    bool windowtext = false;
-    bool greytext = false;
-};
-
-Ink Drawrow(HWND window, int id, int row)
-{
-    constexpr int width = 400, height = 24;
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(dc, bitmap);
-    DRAWITEMSTRUCT item{ODT_LISTBOX, UINT(id), UINT(row), ODA_DRAWENTIRE, 0, GetDlgItem(window, id), dc,
-                        {0, 0, width, height}, 0};
-    SendMessageW(window, WM_DRAWITEM, WPARAM(id), reinterpret_cast<LPARAM>(&item));
-    GdiFlush();
-    Ink ink;
-    auto colour = [](COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); };
-    const auto* pixel = static_cast<const DWORD*>(bits);
-    for (int k = 0; k < width * height; ++k) {
-        DWORD p = pixel[k] & 0xFFFFFF;
-        if (p == DWORD(colour(GetSysColor(COLOR_WINDOW)))) continue;
-        ++ink.pixels;
-        ink.windowtext |= p == DWORD(colour(GetSysColor(COLOR_WINDOWTEXT)));
-        ink.greytext |= p == DWORD(colour(GetSysColor(COLOR_GRAYTEXT)));
-    }
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    return ink;
 }
 
 TEST_F(Editing, EventsWithSoundsAreBoldAndMissingFilesGreyWhileRowsKeepTheirText)

@@ -2,6 +2,7 @@
 #include "kvxwindows.h"
 #include "form2.h"
 #include "layoutcheck.h"
+#include "sessionsounds.h"
 
 #include <commctrl.h>
 
@@ -22,16 +23,23 @@ TEST_F(Layout, ControlsStayInsideTheirWindowsAt96And144Dpi)
     ASSERT_EQ(Windowdpi(Form1()), 96u);
     // "..." lies on Combo1's arrow and takes its clicks.
     const std::pair<int, int> mayoverlap[] = {{Command8, Combo1}};
-    Click(Command1);
-    HWND options = Form2();
-    ASSERT_NE(options, nullptr);
-    for (UINT dpi : {96u, 120u, 144u, 96u}) {
-        Changewindowdpi(Form1(), dpi);
-        Checklayout(Form1(), Form1layout(), dpi, mayoverlap);
-        Changewindowdpi(options, dpi);
-        Checklayout(options, Form2layout(), dpi, {});
+    // The options dialog has a check box more where Windows no longer plays the session sounds.
+    for (bool windows7 : {false, true}) {
+        SCOPED_TRACE(windows7 ? "Windows 7" : "Windows 10");
+        windowsplayssessionhook = windows7;
+        Click(Command1);
+        HWND options = Form2();
+        ASSERT_NE(options, nullptr);
+        EXPECT_EQ(GetDlgItem(options, form2::Check2) != nullptr, !windows7);
+        for (UINT dpi : {96u, 120u, 144u, 96u}) {
+            Changewindowdpi(Form1(), dpi);
+            Checklayout(Form1(), Form1layout(), dpi, mayoverlap);
+            Changewindowdpi(options, dpi);
+            Checklayout(options, Form2layout(), dpi, {});
+        }
+        DestroyWindow(options);
     }
-    DestroyWindow(options);
+    windowsplayssessionhook.reset();
 }
 
 TEST_F(Layout, TabOrderRunsThroughTheControlsWithCommand8AfterCombo1)

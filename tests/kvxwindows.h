@@ -35,10 +35,22 @@ protected:
     void Pickapp(int row);
     void Pickevent(int row);
     std::wstring Count(const std::wstring& key) const;
+    // The middle of a control, in Form1's client area; files dropped there from Explorer.
+    POINT Middleof(int id) const;
+    void Drop(const std::vector<std::wstring>& paths, POINT at);
 
     Scratchregistry scratch;
     Scratchfolder folder;
 };
+
+// The ink of a list row drawn as the window draws it: how many pixels, and whether any is in the
+// window text colour (dark) or only in the grey of text that is not available.
+struct Ink {
+    int pixels = 0;
+    bool windowtext = false;
+    bool greytext = false;
+};
+Ink Drawrow(HWND window, int id, int row);
 
 // Handles the pending messages; true when WM_QUIT was among them.
 bool Pump();

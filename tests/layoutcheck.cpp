@@ -98,6 +98,32 @@ void Checklayout(HWND window, const Windowlayout& layout, UINT dpi, std::span<co
         EXPECT_GE(r.bottom - r.top, metrics.tmHeight);
         EXPECT_GE(r.right - r.left, Textsize(control).cx);
     }
+    // No check box clips its text: the box and its text fit on one line, or, for one of several
+    // lines, the text wrapped to its width fits its height.
+    for (const Controlspec& row : layout.controls) {
+        HWND control = GetDlgItem(window, row.id);
+        wchar_t classname[16] = {};
+        GetClassNameW(control, classname, 16);
+        LONG style = LONG(GetWindowLongPtrW(control, GWL_STYLE));
+        LONG type = style & BS_TYPEMASK;
+        if (CompareStringOrdinal(classname, -1, L"Button", -1, TRUE) != CSTR_EQUAL ||
+            (type != BS_CHECKBOX && type != BS_AUTOCHECKBOX))
+            continue;
+        SCOPED_TRACE(testing::Message() << "check box " << row.id);
+        RECT r = Placeof(window, row.id);
+        wchar_t text[256] = {};
+        int length = GetWindowTextW(control, text, 256);
+        HDC dc = GetDC(control);
+        HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+        // The box and the gap after it, generously.
+        RECT room{0, 0, r.right - r.left - MulDiv(18, int(dpi), 96), 0};
+        UINT flags = DT_CALCRECT | DT_NOPREFIX | ((style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE);
+        DrawTextW(dc, text, length, &room, flags);
+        SelectObject(dc, previous);
+        ReleaseDC(control, dc);
+        EXPECT_LE(room.right, r.right - r.left - MulDiv(18, int(dpi), 96)) << "the text is wider than its box";
+        EXPECT_LE(room.bottom, r.bottom - r.top) << "the text is taller than its box";
+    }
     for (int id : layout.headings) {
         SCOPED_TRACE(testing::Message() << "heading " << id);
         HWND control = GetDlgItem(window, id);

@@ -218,3 +218,25 @@ HDROP Makedrop(const std::vector<std::wstring>& paths, POINT at)
     GlobalUnlock(memory);
     return static_cast<HDROP>(memory);
 }
+
+std::wstring Soundcapture()
+{
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableW(L"KVX_SOUND_CAPTURE", path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
+}
+
+int Runprogram(const std::wstring& program, const std::wstring& arguments)
+{
+    std::wstring command = L"\"" + program + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return -1;
+    Kernelhandle thread(process.hThread), owned(process.hProcess);
+    DWORD code = 0;
+    if (WaitForSingleObject(owned.get(), 30000) != WAIT_OBJECT_0 || !GetExitCodeProcess(owned.get(), &code)) return -1;
+    return int(code);
+}

@@ -16,6 +16,8 @@ public:
     ~Scratchregistry();
     Scratchregistry(const Scratchregistry&) = delete;
     Scratchregistry& operator=(const Scratchregistry&) = delete;
+    // The key below the real HKEY_CURRENT_USER that stands for it, for another process to use.
+    const std::wstring& keypath() const { return name_; }
 
 private:
     std::wstring name_;
@@ -65,6 +67,12 @@ bool Keyexists(const std::wstring& keypath);
 bool Valueexists(const std::wstring& keypath, const std::wstring& name);
 // Raw bytes and type of a value, read with the ANSI interface.
 std::string Rawvalue(const std::wstring& keypath, const std::wstring& name, DWORD* type = nullptr);
+
+// The file that Wine's sound output goes to while the tests run (scripts/test), or empty. Its size
+// is what was played of the sound last opened.
+std::wstring Soundcapture();
+// Runs a program with arguments and returns its exit code; -1 when it could not start or end.
+int Runprogram(const std::wstring& program, const std::wstring& arguments);
 
 // Whole file as bytes; "<missing>" when it cannot be read.
 std::string Readbytes(const std::wstring& path);

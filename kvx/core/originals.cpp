@@ -48,8 +48,10 @@ bool Writecurrent(int16_t app, int16_t event, const Currentvalue& current, const
     std::wstring folded = Folded(name);
     if (!recorded.contains(folded)) {
         // Without its record the user's own sound would be lost for good: write nothing.
+        // Read again byte for byte: what the pass read to compare may carry a NUL added to it.
+        std::optional<Regdata> original = Queryregexact(current.key.get(), L"");
         Regkey records = Openforupdate(HKEY_CURRENT_USER, originalskey, true);
-        if (!Writeregdata(records.get(), name, current.value)) return false;
+        if (!original || !Writeregdata(records.get(), name, *original)) return false;
         recorded.insert(folded);
     }
     return current.key ? Writeregstr(current.key.get(), L"", path)
