@@ -284,7 +284,9 @@ Floortable Loadfloor(const std::wstring& folder)
 }
 
 // A change pass done directly: each application key opened once, each event's .Current opened
-// relative to it, read, and given one randomly chosen path of the list held in memory.
+// relative to it, read, and given one randomly chosen path of the list held in memory, after one
+// look at that file's attributes (the least that tells it is there and has not changed since its
+// head was read).
 void Floorpass(const Floortable& table, std::mt19937& random)
 {
     HKEY root = nullptr;
@@ -301,7 +303,9 @@ void Floorpass(const Floortable& table, std::mt19937& random)
             wchar_t now[1024];
             DWORD size = sizeof now;
             RegQueryValueExW(current, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(now), &size);
-            Setstring(current, nullptr, event.sounds[random() % event.sounds.size()]);
+            const std::wstring& pick = event.sounds[random() % event.sounds.size()];
+            WIN32_FILE_ATTRIBUTE_DATA attributes;
+            if (GetFileAttributesExW(pick.c_str(), GetFileExInfoStandard, &attributes)) Setstring(current, nullptr, pick);
             RegCloseKey(current);
         }
         RegCloseKey(key);

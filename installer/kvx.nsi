@@ -85,9 +85,25 @@ Function .onVerifyInstDir
   ${EndIf}
 FunctionEnd
 
+; The Run value starts Kvx with /logon, which plays the logon sound where Windows no longer does.
+; Earlier versions wrote the path alone: both forms name this copy.
 Function Addrunvalue
-  WriteRegStr HKCU "${RUNKEY}" "Kvx" '"$INSTDIR\Kvx.exe"'
+  WriteRegStr HKCU "${RUNKEY}" "Kvx" '"$INSTDIR\Kvx.exe" /logon'
 FunctionEnd
+
+!macro Runvaluenamesthiscopy un
+Function ${un}Runvaluenamesthiscopy
+  ReadRegStr $0 HKCU "${RUNKEY}" "Kvx"
+  ${If} $0 == '"$INSTDIR\Kvx.exe" /logon'
+  ${OrIf} $0 == '"$INSTDIR\Kvx.exe"'
+    Push 1
+  ${Else}
+    Push 0
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro Runvaluenamesthiscopy ""
+!insertmacro Runvaluenamesthiscopy "un."
 
 Section "Kvx"
   Call Closekvx
@@ -112,6 +128,13 @@ Section "Kvx"
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKCU "${UNINSTKEY}" "EstimatedSize" $0
 
+  ; Kvx already starts with Windows: the value takes its present form.
+  Call Runvaluenamesthiscopy
+  Pop $0
+  ${If} $0 == 1
+    Call Addrunvalue
+  ${EndIf}
+
   ; Silent installs have no finish page: /AUTOSTART chooses the Run value there.
   ${If} ${Silent}
     ${GetParameters} $0
@@ -130,8 +153,9 @@ Section "Uninstall"
   ${If} $2 != 0
     MessageBox MB_OK|MB_ICONEXCLAMATION "元に戻せなかったサウンドがあります。その記録はレジストリ（HKEY_CURRENT_USER\Software\Kvx\original）に残します。" /SD IDOK
   ${EndIf}
-  ReadRegStr $0 HKCU "${RUNKEY}" "Kvx"
-  ${If} $0 == '"$INSTDIR\Kvx.exe"'
+  Call un.Runvaluenamesthiscopy
+  Pop $0
+  ${If} $0 == 1
     DeleteRegValue HKCU "${RUNKEY}" "Kvx"
   ${EndIf}
   Delete "$SMPROGRAMS\Kvx.lnk"

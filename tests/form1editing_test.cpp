@@ -173,17 +173,33 @@ TEST_F(Editing, ADroppedFolderAddsTheWavFilesDirectlyInsideItInNameOrderUpToTheL
     EXPECT_EQ(rows[100], many.File(L"s1094.wav"));
 }
 
-TEST_F(Editing, EventsWithSoundsAreBoldAndMissingFilesGreyWhileRowsKeepTheirText)
+TEST_F(Editing, FilesThatAreMissingOrCannotPlayStayListedGreyAndAreNeverMadeCurrent)
 {
-    answer = folder.File(L"gone.wav");
-    SendMessageW(Item(List2), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(answer.c_str()));
+    // A list file names them: nothing is taken from it behind the user's back.
+    const std::wstring gone = folder.File(L"gone.wav"), truncated = folder.File(L"途中まで.wav");
+    Writebytes(truncated, Wavebytes(16).substr(0, 30));
+    for (const std::wstring& path : {gone, truncated})
+        SendMessageW(Item(List2), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
     Ink present = Drawrow(Form1(), List2, 0);
-    Ink missing = Drawrow(Form1(), List2, 2);
     EXPECT_TRUE(present.windowtext);
-    EXPECT_GT(missing.pixels, 0);
-    EXPECT_FALSE(missing.windowtext) << "a missing file is drawn grey";
-    EXPECT_TRUE(missing.greytext);
-    EXPECT_EQ(Rows(List2)[2], answer) << "the row keeps its text";
+    for (int row : {2, 3}) {
+        SCOPED_TRACE(row);
+        Ink grey = Drawrow(Form1(), List2, row);
+        EXPECT_GT(grey.pixels, 0);
+        EXPECT_FALSE(grey.windowtext) << "drawn grey";
+        EXPECT_TRUE(grey.greytext);
+        // "変更" refuses it, naming the file, and leaves the event's sound as it is.
+        std::wstring told;
+        messagehook = [&](HWND, const std::wstring& text, const std::wstring&, UINT) {
+            told = text;
+            return IDOK;
+        };
+        Selectsound(row);
+        Click(Command7);
+        EXPECT_NE(told.find(Rows(List2)[size_t(row)]), std::wstring::npos);
+        EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, defaultcurrent, L""), L"old.wav");
+    }
+    EXPECT_EQ(Rows(List2), (Rowlist{L"a.wav", L"b.wav", gone, truncated})) << "rows keep their text";
     // Event 0 has two sounds: bold; once its list is empty the same label takes less ink.
     Ink withsounds = Drawrow(Form1(), List1, 0);
     ASSERT_TRUE(Savedata(1, 0, {}));

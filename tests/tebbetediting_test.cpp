@@ -219,6 +219,13 @@ TEST_F(Commands, ChangeTheTableOnlyWhenTheRegistryChanged)
     EXPECT_FALSE(Keyexists(approot + L"Zeta"));
     EXPECT_EQ(Addapplication(L"C:\\x\\Tool.v2.exe"), Outcome::done);
     EXPECT_EQ(Defaultvalue(approot + L"Tool"), L"Tool");
+    // Picked in a folder of any name, the program gives its own name; a name the code page cannot
+    // spell would make a key neither program lists again.
+    EXPECT_EQ(Addapplication(L"C:\\효과음\\Beyoncé\\Player.exe"), Outcome::done);
+    EXPECT_EQ(Defaultvalue(approot + L"Player"), L"Player");
+    EXPECT_EQ(Addapplication(L"C:\\x\\Café.exe"), Outcome::failed);
+    EXPECT_FALSE(Keyexists(approot + L"Café"));
+    EXPECT_FALSE(Keyexists(approot + L"Cafe"));
     // Nothing to do: no path, no name, no such application or event or label.
     for (Outcome outcome : {Addapplication(L""), Addapplication(L"C:\\x\\.hidden.exe"), Addevent(9, 0), Addevent(1, 3),
                             Removeevent(1, 5), Removeevent(0, 0), Deleteapplication(0), Deleteapplication(4)})

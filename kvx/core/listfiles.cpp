@@ -290,8 +290,11 @@ bool Savedata(int16_t app, int16_t event, const std::vector<std::wstring>& entri
 void Loadalllists()
 {
     Storedcounts known;
-    for (Regvalue& value : Getregvalues(HKEY_CURRENT_USER, settingskey))
+    for (Regvalue& value : Getregvalues(HKEY_CURRENT_USER, settingskey)) {
         known.emplace(std::move(value.name), value.data.Text());
+        // Let go of each value's bytes at once: a large tree stores tens of thousands of counts.
+        std::string().swap(value.data.bytes);
+    }
     Foreachevent([&known](int16_t app, int16_t event) { Loadlist(app, event, &known); });
 }
 
