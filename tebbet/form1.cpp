@@ -29,11 +29,13 @@ constexpr UINT warningflags = MB_OK | MB_ICONWARNING;
 constexpr DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
 // No LBS_SORT or CBS_SORT: a row's position is its index in the table.
 constexpr DWORD listbox = WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+// The application's events tell the window of their keys (WM_VKEYTOITEM): Delete removes one.
+constexpr DWORD eventlist = listbox | LBS_WANTKEYBOARDINPUT;
 constexpr DWORD label = SS_LEFT | SS_NOPREFIX;
 
 // In tab-index order (List1 is 0, Command6 11), which is also the creation order.
 const Controlspec controls[] = {
-    {List1, WC_LISTBOXW, L"", listbox, 0, {120, 960, 4695, 6360}},
+    {List1, WC_LISTBOXW, L"", eventlist, 0, {120, 960, 4695, 6360}},
     {List2, WC_LISTBOXW, L"", listbox, 0, {5400, 960, 4695, 6360}},
     {Command1, WC_BUTTONW, L"←", button | WS_DISABLED, 0, {4920, 3480, 375, 375}},
     {Command2, WC_BUTTONW, L"→", button | WS_DISABLED, 0, {4920, 4080, 375, 375}},
@@ -201,12 +203,28 @@ void OnCommand5click()
     DestroyWindow(state.window);
 }
 
+// Enter, which the dialog keys send as IDOK: on the list of all events it adds the selected one
+// as "←" does.
+void OnEnter()
+{
+    if (GetFocus() == Item(List2)) OnCommand1click();
+}
+
+// Delete on the application's events removes the selected one as "→" does; the list handles
+// every other key itself (-1).
+LRESULT OnList1key(UINT key)
+{
+    if (key != VK_DELETE) return -1;
+    OnCommand2click();
+    return -2;
+}
+
 const Commandroute routes[] = {
     {Combo1, CBN_SELCHANGE, OnCombo1click},   {List1, LBN_SELCHANGE, OnList1click},
     {List2, LBN_SELCHANGE, OnList2click},     {Command1, BN_CLICKED, OnCommand1click},
     {Command2, BN_CLICKED, OnCommand2click},  {Command3, BN_CLICKED, OnCommand3click},
     {Command4, BN_CLICKED, OnCommand4click},  {Command5, BN_CLICKED, OnCommand5click},
-    {Command6, BN_CLICKED, OnCommand6click},
+    {Command6, BN_CLICKED, OnCommand6click},  {IDOK, BN_CLICKED, OnEnter},
 };
 
 // --- Window procedure ------------------------------------------------------------------------
@@ -236,6 +254,7 @@ LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     switch (message) {
     case WM_CREATE: OnCreate(window); return 0;
     case WM_COMMAND: Routecommand(routes, LOWORD(wparam), HIWORD(wparam)); return 0;
+    case WM_VKEYTOITEM: return reinterpret_cast<HWND>(lparam) == Item(List1) ? OnList1key(LOWORD(wparam)) : -1;
     case WM_CTLCOLORSTATIC:
         return Colorstatic(window, form1layout, reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
     case WM_DPICHANGED: Changedpi(window, form1layout, state.fonts, wparam, lparam); return 0;

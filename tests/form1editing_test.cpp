@@ -7,10 +7,12 @@
 #include "keylist.h"
 #include "listfiles.h"
 #include "pickers.h"
+#include "player.h"
 #include "registry.h"
 #include "settings.h"
 #include "text.h"
 
+#include <mutex>
 #include <optional>
 
 namespace {
@@ -208,6 +210,94 @@ TEST_F(Editing, FilesThatAreMissingOrCannotPlayStayListedGreyAndAreNeverMadeCurr
     EXPECT_EQ(Rows(List1)[0], L"一般の警告音");
 }
 
+// Keys pressed on the real keyboard reach the window as a user's do; they take a moment.
+void Settle()
+{
+    for (int k = 0; k < 10; ++k) {
+        Pump();
+        Sleep(15);
+    }
+}
+
+TEST_F(Editing, EverythingTheMainWindowDoesHasItsKey)
+{
+    Showform1();
+    ASSERT_TRUE(SetForegroundWindow(Form1()));
+    std::mutex lock;
+    Rowlist played;
+    playerhook = [&](const std::wstring& path, const std::string&) {
+        std::lock_guard<std::mutex> guard(lock);
+        played.push_back(path);
+    };
+    Rowlist told;
+    messagehook = [&](HWND, const std::wstring& text, const std::wstring&, UINT) {
+        told.push_back(text);
+        return IDOK;
+    };
+    SetFocus(Item(List2));
+    Selectsound(0);
+    Presskey(VK_DELETE);
+    Settle();
+    EXPECT_EQ(Rows(List2), Rowlist{L"b.wav"}) << "Delete removes the selected sound";
+
+    Selectsound(0);
+    Presskey(VK_RETURN);
+    Settle();
+    for (int tries = 0; tries < 100 && [&] { std::lock_guard<std::mutex> guard(lock); return played.empty(); }(); ++tries)
+        Sleep(20);
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        EXPECT_EQ(played, Rowlist{L"b.wav"}) << "Enter plays the selected sound";
+    }
+
+    // Ctrl+V takes files copied in Explorer by the rules of a drop: a folder gives the sounds
+    // directly inside it, a file that is no .wav is not taken, one that cannot play is named,
+    // and the 102nd finds no room.
+    Scratchfolder copied;
+    for (int k = 100; k < 199; ++k) copied.Sound(L"s" + std::to_wstring(k) + L".wav");
+    const std::wstring notes = folder.Sound(L"notes.txt"), broken = folder.File(L"broken.wav");
+    Writebytes(broken, "RIFF....WAVE");
+    const std::wstring fits = folder.Sound(L"101st.wav"), nofit = folder.Sound(L"102nd.wav");
+    Copyfiles({copied.path(), notes, broken, fits, nofit});
+    Presskey('V', true);
+    Settle();
+    Rowlist rows = Rows(List2);
+    ASSERT_EQ(rows.size(), 101u);
+    EXPECT_EQ(rows[1], copied.File(L"s100.wav"));
+    EXPECT_EQ(rows[100], fits);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(broken), std::wstring::npos);
+    EXPECT_NE(told[0].find(L"1 個のファイル"), std::wstring::npos);
+    EXPECT_EQ(told[0].find(notes), std::wstring::npos);
+
+    // Insert is "追加" anywhere in the window, while the list has room.
+    Presskey(VK_INSERT);
+    Settle();
+    EXPECT_FALSE(asked.has_value()) << "the list is full";
+    Selectsound(0);
+    Presskey(VK_DELETE);
+    Settle();
+    SetFocus(Item(List1));
+    answer = folder.Sound(L"inserted.wav");
+    Presskey(VK_INSERT);
+    Settle();
+    EXPECT_TRUE(asked.has_value());
+    EXPECT_EQ(Rows(List2).back(), answer);
+
+    // F5 changes every sound now, from the saved lists.
+    Setregstr(HKEY_CURRENT_USER, defaultcurrent, L"", L"old.wav");
+    Presskey(VK_F5);
+    Settle();
+    std::wstring now = Getregstr(HKEY_CURRENT_USER, defaultcurrent, L"");
+    EXPECT_TRUE(now == L"a.wav" || now == L"b.wav") << Toansi(now);
+
+    // Esc goes back to the notification area: the window hides, the icon stays.
+    Presskey(VK_ESCAPE);
+    Settle();
+    EXPECT_FALSE(IsWindowVisible(Form1()));
+    EXPECT_TRUE(Iconpresent());
+}
+
 TEST_F(Editing, List2ScrollsToItsLongestPath)
 {
     LRESULT before = SendMessageW(Item(List2), LB_GETHORIZONTALEXTENT, 0, 0);
@@ -278,7 +368,7 @@ TEST_F(Editing, OptionsOpenFromTheButtonAndTheMenuAndSwitchTheTimer)
     EXPECT_FALSE(Stoptimer1()) << "0 switches Timer1 off";
 
     popupmenuhook = [](HMENU, POINT) { return UINT(form3::moption); };
-    SendMessageW(Form3(), traycallback, 0, WM_RBUTTONUP);
+    Rightclicktray();
     dialog = Form2();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(GetDlgItemInt(dialog, form2::Text2, nullptr, TRUE), 0u);

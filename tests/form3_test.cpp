@@ -22,6 +22,7 @@ struct Shownmenu {
     Rowlist items;
     std::vector<bool> checked;
     UINT defaultitem = 0;
+    POINT at{};
 };
 
 class Tray : public Kvxwindows {
@@ -31,8 +32,9 @@ protected:
         Kvxwindows::SetUp();
         Puttree(folder);
         Start();
-        popupmenuhook = [this](HMENU popup, POINT) {
+        popupmenuhook = [this](HMENU popup, POINT at) {
             Shownmenu menu;
+            menu.at = at;
             for (int k = 0; k < GetMenuItemCount(popup); ++k) {
                 wchar_t text[64] = {};
                 GetMenuStringW(popup, UINT(k), text, 64, MF_BYPOSITION);
@@ -45,13 +47,11 @@ protected:
             return std::exchange(chosen, 0u);
         };
     }
-    void Notify(UINT mousemsg) { SendMessageW(Form3(), traycallback, trayid, mousemsg); }
     // Chooses a menu item as the user does: a right click on the icon, then the item.
     void Choose(UINT item)
     {
         chosen = item;
-        Notify(WM_RBUTTONDOWN);
-        Notify(WM_RBUTTONUP);
+        Rightclicktray();
         Pump();
     }
     bool Checked(UINT item)
@@ -73,27 +73,38 @@ protected:
     UINT chosen = 0;
 };
 
-TEST_F(Tray, AClickOpensTheMenuAfterTheDoubleClickTimeAndADoubleClickOnlyShowsTheWindow)
+TEST_F(Tray, MouseAndKeyboardOnTheIconAsTheShellReportsThemUnderVersion4)
 {
+    ASSERT_TRUE(Trayversion4()) << "the shell took the notification contract of version 4";
     struct Case {
         const char* name;
-        std::vector<UINT> mouse;  // in the order a real mouse sends them
+        std::vector<UINT> events;  // in the order the shell sends them
         size_t menusatonce, menuslater;
         bool shown;
     };
     const Case cases[] = {
-        {"left click", {WM_LBUTTONDOWN, WM_LBUTTONUP}, 0, 1, false},
-        {"double-click", {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}, 0, 0, true},
-        {"right click", {WM_RBUTTONDOWN, WM_RBUTTONUP}, 1, 1, false},
+        {"left click", {WM_LBUTTONDOWN, WM_LBUTTONUP, NIN_SELECT}, 0, 1, false},
+        {"double-click",
+         {WM_LBUTTONDOWN, WM_LBUTTONUP, NIN_SELECT, WM_LBUTTONDBLCLK, WM_LBUTTONUP, NIN_SELECT},
+         0, 0, true},
+        {"right click", {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_CONTEXTMENU}, 1, 1, false},
         {"pointer moving", {WM_MOUSEMOVE, WM_MBUTTONDOWN, WM_MBUTTONUP}, 0, 0, false},
+        {"Enter or Space on the focused icon", {NIN_KEYSELECT}, 0, 0, true},
+        {"Shift+F10 or the menu key", {WM_CONTEXTMENU}, 1, 1, false},
+        {"a click on the notification", {NIN_BALLOONUSERCLICK}, 0, 0, true},
     };
+    const POINT anchor{1234, 987};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ShowWindow(Form1(), SW_HIDE);
         menus.clear();
-        for (UINT message : c.mouse) Notify(message);
+        for (UINT event : c.events) Notifytray(event, anchor);
         Pump();
         EXPECT_EQ(menus.size(), c.menusatonce);
+        if (c.menusatonce > 0) {
+            EXPECT_EQ(menus[0].at.x, anchor.x) << "opened at the icon's anchor";
+            EXPECT_EQ(menus[0].at.y, anchor.y);
+        }
         DWORD until = GetTickCount() + GetDoubleClickTime() + 300;
         while (GetTickCount() < until) {
             Pump();
@@ -103,6 +114,49 @@ TEST_F(Tray, AClickOpensTheMenuAfterTheDoubleClickTimeAndADoubleClickOnlyShowsTh
         EXPECT_EQ(IsWindowVisible(Form1()) != FALSE, c.shown);
         EXPECT_FALSE(IsWindowVisible(Form3()));
     }
+}
+
+// What the real menu showed: whether it was open, where, and whether its first item was
+// highlighted. Looked at from a timer inside the menu's own loop, which then closes it.
+struct Realmenu {
+    bool open = false;
+    POINT at{};
+    bool firsthighlighted = false;
+};
+Realmenu* realmenu = nullptr;
+
+void CALLBACK Lookatmenu(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    if (HWND menu = FindWindowW(L"#32768", nullptr); menu && IsWindowVisible(menu)) {
+        realmenu->open = true;
+        RECT r{};
+        GetWindowRect(menu, &r);
+        realmenu->at = {r.left, r.top};
+        auto popup = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
+        realmenu->firsthighlighted = (GetMenuState(popup, 0, MF_BYPOSITION) & MF_HILITE) != 0;
+    }
+    EndMenu();
+}
+
+TEST_F(Tray, TheMenuOpenedFromTheKeyboardHasItsFirstItemHighlighted)
+{
+    popupmenuhook = nullptr;
+    const POINT anchor{200, 150};
+    for (bool keyboard : {true, false}) {
+        SCOPED_TRACE(keyboard ? "Shift+F10" : "right click");
+        Realmenu seen;
+        realmenu = &seen;
+        SetTimer(nullptr, 0, 300, Lookatmenu);
+        if (!keyboard) Notifytray(WM_RBUTTONUP, anchor);
+        Notifytray(WM_CONTEXTMENU, anchor);
+        Pump();
+        ASSERT_TRUE(seen.open);
+        EXPECT_EQ(seen.at.x, anchor.x);
+        EXPECT_EQ(seen.at.y, anchor.y);
+        EXPECT_EQ(seen.firsthighlighted, keyboard) << "arrows and Enter work at once from the keyboard";
+    }
+    EXPECT_FALSE(IsWindowVisible(Form1())) << "nothing chosen, nothing done";
 }
 
 TEST_F(Tray, MenuItemsWithTheFirstAsDefault)
@@ -132,7 +186,7 @@ TEST_F(Tray, PauseHoldsAcrossARestartAndChangeNowChangesAnyway)
     EXPECT_FALSE(Checked(form3::mpause));
     Choose(form3::mpause);
     EXPECT_EQ(Count(L"paused"), L"1");
-    EXPECT_NE(std::string(Trayrecord().szTip).find(Toansi(L"一時停止")), std::string::npos);
+    EXPECT_NE(std::wstring(Trayrecord().szTip).find(L"一時停止"), std::wstring::npos);
     Unloadform1();
     Pump();
     Start();
@@ -201,19 +255,20 @@ TEST_F(Tray, OriginalsAreRecordedOnceAndRestoredWithAPause)
 
 TEST_F(Tray, IconRecordAndShellRestart)
 {
-    NOTIFYICONDATAA record = Trayrecord();
-    EXPECT_EQ(record.cbSize, DWORD(NOTIFYICONDATAA_V1_SIZE));
+    NOTIFYICONDATAW record = Trayrecord();
     EXPECT_EQ(record.hWnd, Form3());
     EXPECT_EQ(record.uID, 1u);
-    EXPECT_EQ(record.uFlags, 7u);
+    EXPECT_EQ(record.uFlags, UINT(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP)) << "the tooltip stays under version 4";
     EXPECT_EQ(record.uCallbackMessage, 0x200u);
     EXPECT_NE(record.hIcon, nullptr);
-    EXPECT_EQ(std::string(record.szTip).rfind("KVX", 0), 0u);
-    // A restarted shell has forgotten the icon and says so to every top-level window.
+    EXPECT_EQ(std::wstring(record.szTip).rfind(L"KVX", 0), 0u);
+    // A restarted shell has forgotten the icon and says so to every top-level window: the icon
+    // comes back, under version 4 again.
     tuskicon2();
     ASSERT_FALSE(Iconpresent());
     SendMessageW(Form3(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_TRUE(Iconpresent());
+    EXPECT_TRUE(Trayversion4());
     // Adding an icon that is there already succeeds and leaves one icon, so no retry is armed.
     EXPECT_TRUE(tuskicon1());
     EXPECT_FALSE(KillTimer(Form3(), form3::Timer1));
@@ -236,11 +291,46 @@ TEST_F(Tray, TheTooltipTellsTheState)
         cinterval = c.interval;
         paused = c.pause;
         Settimer1(cinterval != 0);
-        std::wstring tip = Fromansi(Trayrecord().szTip);
+        std::wstring tip = Trayrecord().szTip;
         EXPECT_EQ(tip.rfind(L"KVX - ", 0), 0u) << Toansi(tip);
         EXPECT_NE(tip.find(c.says), std::wstring::npos) << Toansi(tip);
     }
     paused = 0;
 }
 
+}
+
+namespace {
+class Firststart : public Kvxwindows {
+protected:
+    void SetUp() override
+    {
+        Kvxwindows::SetUp();
+        Puttree(folder);
+        Forget();
+    }
+    // As before this user's first start: nothing stored.
+    static void Forget() { RegDeleteTreeW(HKEY_CURRENT_USER, settingskey); }
+};
+
+TEST_F(Firststart, ANewUserIsToldOnceWhereTheIconIsButNotAtLogon)
+{
+    ASSERT_NE(Createform1(GetModuleHandleW(nullptr), true), nullptr);
+    Pump();
+    EXPECT_EQ(Getsetting(L"welcomed", L""), L"") << "at logon nobody has just started Kvx";
+    Unloadform1();
+    Pump();
+    Forget();
+    Start();
+    EXPECT_EQ(Getsetting(L"welcomed", L""), L"1") << "the shell showed the notification";
+    // Its click opens the main window.
+    Notifytray(NIN_BALLOONUSERCLICK);
+    EXPECT_TRUE(IsWindowVisible(Form1()));
+    Unloadform1();
+    Pump();
+    // Once settings are stored, never again.
+    Deleteregvalue(HKEY_CURRENT_USER, settingskey, L"welcomed");
+    Start();
+    EXPECT_EQ(Getsetting(L"welcomed", L""), L"");
+}
 }

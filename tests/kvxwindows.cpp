@@ -5,6 +5,7 @@
 #include "form3.h"
 #include "listfiles.h"
 #include "pickers.h"
+#include "program.h"
 #include "player.h"
 #include "registry.h"
 #include "keylist.h"
@@ -162,6 +163,18 @@ void Kvxwindows::Drop(const std::vector<std::wstring>& paths, POINT at)
     SendMessageW(Form1(), WM_DROPFILES, reinterpret_cast<WPARAM>(Makedrop(paths, at)), 0);
 }
 
+void Notifytray(UINT event, POINT anchor)
+{
+    SendMessageW(Form3(), traycallback, MAKEWPARAM(anchor.x, anchor.y), MAKELPARAM(event, trayid));
+}
+
+void Rightclicktray()
+{
+    POINT at{};
+    GetCursorPos(&at);
+    for (UINT event : {UINT(WM_RBUTTONDOWN), UINT(WM_RBUTTONUP), UINT(WM_CONTEXTMENU)}) Notifytray(event, at);
+}
+
 bool Pump()
 {
     bool quit = false;
@@ -171,6 +184,7 @@ bool Pump()
             quit = true;
             continue;
         }
+        if (Kvxmessage(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

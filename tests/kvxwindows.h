@@ -52,7 +52,13 @@ struct Ink {
 };
 Ink Drawrow(HWND window, int id, int row);
 
-// Handles the pending messages; true when WM_QUIT was among them.
+// Tells Kvx's icon of an event as the shell does under the notification contract of version 4:
+// the event in the low word of lParam, the icon's id in the high word, the anchor in wParam.
+void Notifytray(UINT event, POINT anchor = {});
+// A right click on the icon as the shell reports it: button down, button up, context menu.
+void Rightclicktray();
+
+// Handles the pending messages as Kvx's message loop does; true when WM_QUIT was among them.
 bool Pump();
 // Whether Kvx's icon is in the notification area (a modification succeeds only for an icon there).
 bool Iconpresent();

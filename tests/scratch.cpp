@@ -240,3 +240,29 @@ int Runprogram(const std::wstring& program, const std::wstring& arguments)
     if (WaitForSingleObject(owned.get(), 30000) != WAIT_OBJECT_0 || !GetExitCodeProcess(owned.get(), &code)) return -1;
     return int(code);
 }
+
+void Presskey(WORD key, bool ctrl)
+{
+    std::vector<INPUT> inputs;
+    auto press = [&inputs](WORD vk, bool up) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    };
+    if (ctrl) press(VK_CONTROL, false);
+    press(key, false);
+    press(key, true);
+    if (ctrl) press(VK_CONTROL, true);
+    EXPECT_EQ(SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT)), inputs.size());
+}
+
+void Copyfiles(const std::vector<std::wstring>& paths)
+{
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    // The clipboard owns the memory once it holds it.
+    EXPECT_NE(SetClipboardData(CF_HDROP, Makedrop(paths)), nullptr);
+    CloseClipboard();
+}

@@ -80,5 +80,10 @@ void Writebytes(const std::wstring& path, const std::string& bytes);
 bool Fileexists(const std::wstring& path);
 std::vector<std::wstring> Filesin(const std::wstring& folder);
 
+// A key pressed and let go on the real keyboard (SendInput), with Ctrl held when ctrl is set.
+void Presskey(WORD key, bool ctrl = false);
+// Files copied in Explorer: the clipboard holds them as CF_HDROP.
+void Copyfiles(const std::vector<std::wstring>& paths);
+
 // A drop of files from Explorer as the shell hands it over, at a point of the target's client area.
 HDROP Makedrop(const std::vector<std::wstring>& paths, POINT at = {});

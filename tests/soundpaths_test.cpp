@@ -112,7 +112,9 @@ TEST_F(Soundpaths, APathInAnyCharactersGoesFromADropToTheSoundWindowsPlays)
             at = end == std::wstring::npos ? end : end + 1;
         }
         const std::wstring path = dir + L"\\" + c.file;
-        if (&c == &cases.back()) ASSERT_EQ(path.size(), size_t(MAX_PATH - 1));
+        if (&c == &cases.back()) {
+            ASSERT_EQ(path.size(), size_t(MAX_PATH - 1));
+        }
         Writebytes(path, sound);
         // The user's own sound, as Windows keeps its own, is recorded before the first change.
         const std::wstring own = L"%SystemRoot%\\Media\\" + c.file;
@@ -135,7 +137,9 @@ TEST_F(Soundpaths, APathInAnyCharactersGoesFromADropToTheSoundWindowsPlays)
         // Picked by a pass, stored exactly.
         Changepass();
         EXPECT_EQ(Storedvalue(defaultcurrent), std::pair(DWORD(REG_SZ), Utf16(path)));
-        if (c.ansi) EXPECT_EQ(Rawvalue(defaultcurrent, L""), Toansi(path) + '\0');
+        if (c.ansi) {
+            EXPECT_EQ(Rawvalue(defaultcurrent, L""), Toansi(path) + '\0');
+        }
 
         // Made current and shown.
         Setregstr(HKEY_CURRENT_USER, defaultcurrent, L"", L"other.wav");

@@ -49,6 +49,48 @@ TEST_F(Form1window, ArrowButtonsFollowTheLastClickedList)
     }
 }
 
+// Keys on the real keyboard, through the window's own keyboard handling.
+void Press(WORD key)
+{
+    Presskey(key);
+    for (int k = 0; k < 10; ++k) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (Form1message(msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(15);
+    }
+}
+
+TEST_F(Form1window, EnterAddsTheSelectedEventAndDeleteRemovesOne)
+{
+    Puttree();
+    Open();
+    ASSERT_TRUE(SetForegroundWindow(Form1()));
+    // Enter on the list of every event: "←".
+    SetFocus(Item(List2));
+    Select(Item(List2), 0);  // 移動の開始 (Navigating)
+    Press(VK_RETURN);
+    EXPECT_EQ(Rows(Item(List1)), (Rowlist{L"一般の警告", L"Unlabelled", L"移動の開始"}));
+    EXPECT_TRUE(Keyexists(approot + L".Default\\Navigating\\.Current"));
+    // Delete on the application's events: "→".
+    SetFocus(Item(List1));
+    Select(Item(List1), 1);
+    Press(VK_DELETE);
+    EXPECT_EQ(Rows(Item(List1)), (Rowlist{L"一般の警告", L"移動の開始"}));
+    EXPECT_FALSE(Keyexists(approot + L".Default\\Unlabelled"));
+    // Each key acts on its own list only.
+    Press(VK_RETURN);
+    SetFocus(Item(List2));
+    Select(Item(List2), 2);
+    Press(VK_DELETE);
+    EXPECT_EQ(Rows(Item(List1)), (Rowlist{L"一般の警告", L"移動の開始"}));
+    EXPECT_EQ(Rows(Item(List2)).size(), 3u);
+    EXPECT_TRUE(IsWindow(Form1())) << "Enter does not end the editor";
+}
+
 TEST_F(Form1window, LayoutKeepsTheEllipsisOverTheComboAndTabsInTableOrder)
 {
     Puttree();

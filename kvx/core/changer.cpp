@@ -59,23 +59,31 @@ std::wstring Pickentry(int16_t app, int16_t event, const std::wstring& current)
     return {};
 }
 
-void Changesound(int16_t app, int16_t event)
+Outcome Changesound(int16_t app, int16_t event)
 {
-    if (!Validevent(app, event) || soundlists.Count(app, event) == 0) return;
-    // One opening of the key serves the reading and the writing.
+    if (!Validevent(app, event) || soundlists.Count(app, event) == 0) return Outcome::nothing;
+    // One opening of the key serves the reading and the writing. An event whose value cannot be
+    // read or written is left alone: a failure when it had a sound to take.
     std::optional<Currentvalue> current = Opencurrent(app, event);
-    if (!current) return;
+    if (!current) return Pickentry(app, event, L"").empty() ? Outcome::nothing : Outcome::failed;
     // A value that is no text (a number, binary data) never equals a pick: it is replaced.
     std::wstring now = current->value.Text();
     std::wstring pick = Pickentry(app, event, now);
     // Nothing that plays, or the pick is there already: the value is left alone. A failed write
     // leaves the old sound, which the next pass tries to change again.
-    if (!pick.empty() && !(current->value.Isstring() && pick == now)) Writecurrent(app, event, *current, pick);
+    if (pick.empty() || (current->value.Isstring() && pick == now)) return Outcome::nothing;
+    return Writecurrent(app, event, *current, pick) ? Outcome::done : Outcome::failed;
 }
 
-void Changepass()
+Passresult Changepass()
 {
-    Foreachevent(Changesound);
+    Passresult result;
+    Foreachevent([&result](int16_t app, int16_t event) {
+        Outcome outcome = Changesound(app, event);
+        result.changed += outcome == Outcome::done;
+        result.failed += outcome == Outcome::failed;
+    });
+    return result;
 }
 
 bool Startuppass()
@@ -96,11 +104,12 @@ bool Timertick()
     return true;
 }
 
-void Changenow()
+Passresult Changenow()
 {
-    Changepass();
+    Passresult result = Changepass();
     // The next timed pass is a whole interval away.
     tickcount = 0;
+    return result;
 }
 
 int16_t Minutestonextpass()

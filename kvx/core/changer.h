@@ -1,6 +1,8 @@
 // The random changer: the one-minute tick, the change pass and the per-event pick.
 #pragma once
 
+#include "outcome.h"
+
 #include <cstdint>
 #include <string>
 
@@ -17,10 +19,15 @@ double Drawrandom();
 // Empty when there is none.
 std::wstring Pickentry(int16_t app, int16_t event, const std::wstring& current);
 // Writes Pickentry into the event's .Current value (recording the user's own sound first, the
-// first time); with no pick the value is left alone.
-void Changesound(int16_t app, int16_t event);
+// first time); with no pick the value is left alone. Failed when a pick could not be written.
+Outcome Changesound(int16_t app, int16_t event);
+// What a pass came to: the events given another sound, and those whose pick could not be written.
+struct Passresult {
+    int changed = 0;
+    int failed = 0;
+};
 // Changesound for every event of every application.
-void Changepass();
+Passresult Changepass();
 // The change at start-up: one pass when optval1 is set. Returns whether it ran.
 bool Startuppass();
 // One tick of Timer1: runs a pass every cinterval ticks, none while paused. Returns whether a
@@ -28,6 +35,6 @@ bool Startuppass();
 bool Timertick();
 // "今すぐ変更": a pass now, whatever the interval or the pause; the next timed pass is a whole
 // interval later.
-void Changenow();
+Passresult Changenow();
 // Minutes until the next timed pass (the interval less the ticks since the last).
 int16_t Minutestonextpass();

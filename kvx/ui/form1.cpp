@@ -4,6 +4,7 @@
 #include "form2.h"
 #include "form3.h"
 #include "handles.h"
+#include "handover.h"
 #include "keylist.h"
 #include "listbox.h"
 #include "listedit.h"
@@ -13,6 +14,7 @@
 #include "originals.h"
 #include "pickers.h"
 #include "playable.h"
+#include "registry.h"
 #include "player.h"
 #include "schemetable.h"
 #include "selection.h"
@@ -25,6 +27,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <iterator>
 
 namespace {
 using namespace form1;
@@ -33,6 +36,8 @@ constexpr DWORD buttonstyle = WS_TABSTOP | BS_PUSHBUTTON;
 // Owner-drawn rows that keep their text: LB_GETTEXT still gives the label or the path.
 constexpr DWORD liststyle =
     WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
+// The sound list tells its owner of its keys (WM_VKEYTOITEM): Delete and Ctrl+V act on it.
+constexpr DWORD soundliststyle = liststyle | WS_HSCROLL | LBS_WANTKEYBOARDINPUT;
 constexpr DWORD labelstyle = SS_LEFT | SS_NOPREFIX;
 constexpr DWORD framestyle = BS_GROUPBOX | WS_CLIPSIBLINGS;
 
@@ -42,7 +47,7 @@ constexpr DWORD framestyle = BS_GROUPBOX | WS_CLIPSIBLINGS;
 const Controlspec layout[] = {
     {Command8, WC_BUTTONW, L"...", buttonstyle, Frame2, {9590, 265, 255, 255}},
     {List1, WC_LISTBOXW, L"", liststyle, 0, {120, 1080, 4935, 6000}},
-    {List2, WC_LISTBOXW, L"", liststyle | WS_HSCROLL, 0, {5160, 1080, 4935, 6000}},
+    {List2, WC_LISTBOXW, L"", soundliststyle, 0, {5160, 1080, 4935, 6000}},
     {Command1, WC_BUTTONW, L"詳細設定", buttonstyle, 0, {120, 7800, 1215, 255}},
     {Command2, WC_BUTTONW, L"ﾊﾞｰｼﾞｮﾝ情報", buttonstyle, 0, {6240, 7800, 1455, 255}},
     {Command3, WC_BUTTONW, L"ﾀｽｸﾊﾞｰへ", buttonstyle, 0, {7920, 7800, 1215, 255}},
@@ -76,8 +81,16 @@ constexpr int headings[] = {Label1, Label2};
 
 const Windowlayout form1layout{layout, headings, tooltips, clientwidth, clientheight};
 
+// Keys of the whole window; accelerator commands carry the code 1.
+constexpr WORD keycode = 1;
+ACCEL keys[] = {
+    {FVIRTKEY, VK_INSERT, Command5},
+    {FVIRTKEY, VK_F5, Changekey},
+};
+
 struct Form1state {
     HWND window = nullptr;
+    Acceleratorhandle keys;
     HWND lastfocus = nullptr;
     bool closing = false;
     // While the end of the session waits for its sound.
@@ -245,6 +258,12 @@ void OnCommand3click()
     if (tuskicon1()) ShowWindow(state.window, SW_HIDE);
 }
 
+// Enter, which the dialog keys send as IDOK: on the sound list it plays the selected sound.
+void OnEnter()
+{
+    if (GetFocus() == Item(List2)) OnList2dblclick();
+}
+
 void OnCommand4click()
 {
     Unloadform1();
@@ -284,6 +303,29 @@ void OnCommand7click()
     Showcurrentline();
 }
 
+// Files copied in Explorer (Ctrl+C) and pasted onto List2 (Ctrl+V) are added as a drop adds them.
+void OnList2paste()
+{
+    Additions additions = Appendsounds(Item(List2), Pastedsounds(state.window));
+    Updateeditbuttons();
+    Telladditions(additions);
+}
+
+// Keys on the sound list: Delete removes the selected sound, Ctrl+V pastes; the list handles the
+// rest itself (-1).
+LRESULT OnList2key(UINT key)
+{
+    if (key == VK_DELETE) {
+        OnCommand6click();
+        return -2;
+    }
+    if (key == 'V' && GetKeyState(VK_CONTROL) < 0) {
+        OnList2paste();
+        return -2;
+    }
+    return -1;
+}
+
 // WAV files dragged from Explorer onto List2 are added as "追加" would add them.
 void OnDropfiles(HDROP drop)
 {
@@ -305,14 +347,6 @@ void OnCommand8click()
     Dropcombo(state.window, Item(Combo1));
 }
 
-const Commandroute routes[] = {
-    {Combo1, CBN_SELCHANGE, OnCombo1click},       {List1, LBN_SELCHANGE, OnList1click},
-    {List2, LBN_DBLCLK, OnList2dblclick},         {Command1, BN_CLICKED, OnCommand1click},
-    {Command2, BN_CLICKED, OnCommand2click},      {Command3, BN_CLICKED, OnCommand3click},
-    {Command4, BN_CLICKED, OnCommand4click},      {Command5, BN_CLICKED, OnCommand5click},
-    {Command6, BN_CLICKED, OnCommand6click},      {Command7, BN_CLICKED, OnCommand7click},
-    {Command8, BN_CLICKED, OnCommand8click},
-};
 
 // "終了" from the icon's menu or a close request to Form3. Posted: the main window's unload must
 // not run inside the menu's own handler.
@@ -348,11 +382,24 @@ void Updatetip()
 
 // A setting changed from the icon's menu holds for this run either way; only a stored one
 // holds for the next.
+void Tellnotstored()
+{
+    Showmessage(state.window, L"設定を保存できませんでした。\r\n次に Kvx を起動したときには元に戻ります。",
+                form1caption, MB_OK | MB_ICONWARNING);
+}
+
 void Storeflag(const wchar_t* name, int16_t value)
 {
-    if (!Savesetting(name, std::to_wstring(value)))
-        Showmessage(state.window, L"設定を保存できませんでした。\r\n次に Kvx を起動したときには元に戻ります。",
-                    form1caption, MB_OK | MB_ICONWARNING);
+    if (!Savesetting(name, std::to_wstring(value))) Tellnotstored();
+}
+
+// Pauses (1) or resumes (0); false when the setting could not be stored.
+bool Setpaused(int16_t value)
+{
+    paused = value;
+    bool stored = Savesetting(L"paused", std::to_wstring(value));
+    Updatetip();
+    return stored;
 }
 
 void OnMchangeclick()
@@ -364,9 +411,7 @@ void OnMchangeclick()
 
 void OnMpauseclick()
 {
-    paused = paused ? 0 : 1;
-    Storeflag(L"paused", paused);
-    Updatetip();
+    if (!Setpaused(paused ? 0 : 1)) Tellnotstored();
 }
 
 void OnMstartupclick()
@@ -382,7 +427,16 @@ void OnMnorepeatclick()
     Storeflag(L"norepeat", norepeat);
 }
 
-// Puts back the sounds the user had before Kvx, then pauses so that they stay.
+// Puts back the sounds the user had before Kvx, then pauses so that they stay. stored tells
+// whether the pause was stored.
+Restoreresult Restoreandpause(bool& stored)
+{
+    Restoreresult result = Restoreoriginals();
+    stored = Setpaused(1);
+    Showcurrentline();
+    return result;
+}
+
 void OnMrestoreclick()
 {
     if (Showmessage(state.window,
@@ -390,17 +444,54 @@ void OnMrestoreclick()
                     L"戻した後、Kvx は一時停止します。よろしいですか？",
                     form1caption, MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) != IDOK)
         return;
-    Restoreresult result = Restoreoriginals();
-    paused = 1;
-    Storeflag(L"paused", paused);
-    Showcurrentline();
-    Updatetip();
+    bool stored = true;
+    Restoreresult result = Restoreandpause(stored);
+    if (!stored) Tellnotstored();
     if (result.failed > 0)
         Showmessage(state.window,
                     std::to_wstring(result.failed) + L" 個のイベントのサウンドを元に戻せませんでした。\r\n"
                                                      L"もう一度「元のサウンドに戻す」を選んでください。",
                     form1caption, MB_OK | MB_ICONWARNING);
 }
+
+// A switch handed over by a Kvx.exe started with one: done as its menu item does it, without a
+// question or a box (a script waits for the answer), and answered with the exit code.
+LRESULT OnCopydata(HWND sender, const COPYDATASTRUCT& data)
+{
+    std::optional<Switch> what = Receivedswitch(sender, data);
+    if (!what) return exitfailed;
+    switch (*what) {
+    case Switch::change: {
+        Passresult result = Changenow();
+        Showcurrentline();
+        Updatetip();
+        return result.failed == 0 ? exitdone : exitfailed;
+    }
+    case Switch::pause:
+    case Switch::resume: return Setpaused(*what == Switch::pause ? 1 : 0) ? exitdone : exitfailed;
+    case Switch::exit: Endfromtray(); return exitdone;
+    case Switch::restore: {
+        bool stored = true;
+        return Restoreandpause(stored).failed == 0 && stored ? exitdone : exitfailed;
+    }
+    case Switch::show:
+    case Switch::logon:
+    case Switch::none: Showform1(); return exitdone;
+    default: return exitbadswitch;
+    }
+}
+
+const Commandroute routes[] = {
+    {Combo1, CBN_SELCHANGE, OnCombo1click},       {List1, LBN_SELCHANGE, OnList1click},
+    {List2, LBN_DBLCLK, OnList2dblclick},         {Command1, BN_CLICKED, OnCommand1click},
+    {Command2, BN_CLICKED, OnCommand2click},      {Command3, BN_CLICKED, OnCommand3click},
+    {Command4, BN_CLICKED, OnCommand4click},      {Command5, BN_CLICKED, OnCommand5click},
+    {Command6, BN_CLICKED, OnCommand6click},      {Command7, BN_CLICKED, OnCommand7click},
+    {Command8, BN_CLICKED, OnCommand8click},
+    // The keys: Enter and Esc as the dialog keys send them, Insert and F5 from the key table.
+    {IDOK, BN_CLICKED, OnEnter},                  {IDCANCEL, BN_CLICKED, OnCommand3click},
+    {Command5, keycode, OnCommand5click},         {Changekey, keycode, OnMchangeclick},
+};
 
 Trayactions Traymenu()
 {
@@ -427,6 +518,8 @@ Trayactions Traymenu()
 // heard, and while the program goes on.
 void Startup(bool logon)
 {
+    // Nothing stored yet: this user starts Kvx for the first time.
+    bool firstuse = !Regkeyexists(HKEY_CURRENT_USER, settingskey);
     Seedfromclock();
     ShowWindow(state.window, SW_HIDE);
     // Nothing is shown yet, so selecting the first application saves nothing.
@@ -450,6 +543,11 @@ void Startup(bool logon)
     else
         tuskicon1();
     Updatetip();
+    // Windows 10 and 11 put a new icon out of sight: a new user is told once where Kvx is. At
+    // logon nobody has just started it.
+    if (firstuse && !logon && Getsetting(L"welcomed", L"") != L"1")
+        Notifyonce(L"Kvx は通知領域で動いています。アイコンをダブルクリックすると設定画面が開きます。",
+                   [] { Savesetting(L"welcomed", L"1"); });
     // After the settings: a change pass at start-up shows here.
     Showcurrentline();
     // Said once now rather than at every save later (a folder under Program Files, say).
@@ -502,6 +600,7 @@ void Shutdown(bool endofsession)
 void OnCreate(HWND window)
 {
     state.window = window;
+    state.keys.reset(CreateAcceleratorTableW(keys, int(std::size(keys))));
     Buildwindow(window, form1layout, state.fonts);
     DragAcceptFiles(window, TRUE);
 }
@@ -589,6 +688,10 @@ LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         }
         return 0;
     case WM_DROPFILES: OnDropfiles(reinterpret_cast<HDROP>(wparam)); return 0;
+    case WM_VKEYTOITEM:
+        return reinterpret_cast<HWND>(lparam) == Item(List2) ? OnList2key(LOWORD(wparam)) : -1;
+    case WM_COPYDATA:
+        return OnCopydata(reinterpret_cast<HWND>(wparam), *reinterpret_cast<const COPYDATASTRUCT*>(lparam));
     case WM_DRAWITEM: OnDrawitem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam)); return TRUE;
     case WM_CTLCOLORSTATIC:
         return Colorstatic(window, form1layout, reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
@@ -643,6 +746,13 @@ void Showform1()
 void Unloadform1()
 {
     if (state.window) SendMessageW(state.window, WM_CLOSE, 0, 0);
+}
+
+bool Form1message(MSG& msg)
+{
+    if (!state.window || !(msg.hwnd == state.window || IsChild(state.window, msg.hwnd))) return false;
+    if (state.keys && TranslateAcceleratorW(state.window, state.keys.get(), &msg)) return true;
+    return IsDialogMessageW(state.window, &msg) != FALSE;
 }
 
 void Settimer1(bool on)

@@ -1,11 +1,14 @@
 #include "form3.h"
 
-#include "text.h"
 #include "uihandles.h"
 #include "window.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
-#include <cstring>
+#include <cwchar>
+#include <iterator>
+#include <utility>
 
 std::function<UINT(HMENU, POINT)> popupmenuhook;
 
@@ -16,8 +19,16 @@ struct Form3state {
     UINT taskbarcreated = 0;
     Trayactions actions;
     std::wstring tip = L"KVX";
-    // The button-up that ends a double-click opens no menu.
-    bool afterdoubleclick = false;
+    bool version4 = false;
+    // The click that ends a double-click opens no menu: it comes within the double-click time.
+    ULONGLONG doubleclickat = 0;
+    bool doubleclicked = false;
+    // Version 4 tells a right click by its button-up before WM_CONTEXTMENU; without one, the
+    // menu was asked for from the keyboard.
+    bool rightbutton = false;
+    // A notification waiting for the icon, and what follows its showing.
+    std::wstring notification;
+    std::function<void()> notified;
 };
 Form3state state;
 
@@ -55,14 +66,21 @@ void Runitem(UINT id)
     if (item != state.actions.items.end()) Run(item->run);
 }
 
-void Openmenu()
+void Rundefault()
+{
+    if (!state.actions.items.empty()) Runitem(state.actions.items.front().id);
+}
+
+// Opens the menu at a point: the pointer's for the mouse, the icon's anchor for the keyboard,
+// which also finds the first item highlighted, so that arrows and Enter work at once.
+void Openmenu(POINT at, bool fromkeyboard)
 {
     KillTimer(state.window, form3::Timer2);
     Menuhandle mfile = Createtraymenu();
-    POINT at{};
-    GetCursorPos(&at);
     // Without the foreground the menu stays open when the user clicks elsewhere.
     SetForegroundWindow(state.window);
+    // The menu's own loop takes this key as the user's first Down arrow.
+    if (fromkeyboard) PostMessageW(state.window, WM_KEYDOWN, VK_DOWN, 0);
     UINT chosen = popupmenuhook ? popupmenuhook(mfile.get(), at)
                                 : UINT(TrackPopupMenu(mfile.get(), TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
                                                       at.x, at.y, 0, state.window, nullptr));
@@ -72,27 +90,52 @@ void Openmenu()
     Runitem(chosen);
 }
 
+POINT Pointer()
+{
+    POINT at{};
+    GetCursorPos(&at);
+    return at;
+}
+
 // A click opens the menu only once it is clear that no second click follows: the menu's modal
 // loop would take the second click of a double-click for itself.
-void OnLbuttonup()
+void OnClick()
 {
-    if (std::exchange(state.afterdoubleclick, false)) return;
+    if (std::exchange(state.doubleclicked, false) && GetTickCount64() - state.doubleclickat <= GetDoubleClickTime())
+        return;
     SetTimer(state.window, form3::Timer2, GetDoubleClickTime(), nullptr);
 }
 
 void OnLbuttondblclk()
 {
     KillTimer(state.window, form3::Timer2);
-    state.afterdoubleclick = true;
-    if (!state.actions.items.empty()) Runitem(state.actions.items.front().id);
+    state.doubleclicked = true;
+    state.doubleclickat = GetTickCount64();
+    Rundefault();
 }
 
-void OnTraymessage(LPARAM lparam)
+void OnTraymessage(WPARAM wparam, LPARAM lparam)
 {
-    switch (LOWORD(lparam)) {
-    case WM_LBUTTONUP: OnLbuttonup(); break;
+    // The first version puts the mouse message in lParam, version 4 the event in its low word.
+    UINT event = state.version4 ? LOWORD(lparam) : UINT(lparam);
+    POINT anchor{GET_X_LPARAM(wparam), GET_Y_LPARAM(wparam)};
+    switch (event) {
+    // Version 4 follows each left button-up with NIN_SELECT: the click is taken once, from that.
+    case WM_LBUTTONUP:
+        if (!state.version4) OnClick();
+        break;
+    case NIN_SELECT: OnClick(); break;
     case WM_LBUTTONDBLCLK: OnLbuttondblclk(); break;
-    case WM_RBUTTONUP: Openmenu(); break;
+    case WM_RBUTTONUP:
+        if (!state.version4)
+            Openmenu(Pointer(), false);
+        else
+            state.rightbutton = true;
+        break;
+    case WM_CONTEXTMENU: Openmenu(anchor, !std::exchange(state.rightbutton, false)); break;
+    // Enter or Space on the focused icon, and a click on its notification: the default item.
+    case NIN_KEYSELECT:
+    case NIN_BALLOONUSERCLICK: Rundefault(); break;
     default: break;
     }
 }
@@ -101,7 +144,7 @@ void OnTimer(WPARAM id)
 {
     // Timer1: tuskicon1 stops the retries once the icon is there.
     if (id == form3::Timer1) tuskicon1();
-    if (id == form3::Timer2) Openmenu();
+    if (id == form3::Timer2) Openmenu(Pointer(), false);
 }
 
 LRESULT CALLBACK Form3proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -112,7 +155,7 @@ LRESULT CALLBACK Form3proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         return 0;
     }
     switch (message) {
-    case traycallback: OnTraymessage(lparam); return 0;
+    case traycallback: OnTraymessage(wparam, lparam); return 0;
     case WM_TIMER: OnTimer(wparam); return 0;
     case WM_CLOSE:
         // Form3 goes with the program: a close request ends the program through its owner.
@@ -125,8 +168,31 @@ LRESULT CALLBACK Form3proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 
 bool Shellnotify(DWORD what)
 {
-    NOTIFYICONDATAA record = Trayrecord();
-    return Shell_NotifyIconA(what, &record) != FALSE;
+    NOTIFYICONDATAW record = Trayrecord();
+    return Shell_NotifyIconW(what, &record) != FALSE;
+}
+
+// Asks for the notification contract of version 4, which the keyboard in the notification area
+// and screen readers need; an older shell keeps the first version.
+void Setversion()
+{
+    NOTIFYICONDATAW record = Trayrecord();
+    record.uVersion = NOTIFYICON_VERSION_4;
+    state.version4 = Shell_NotifyIconW(NIM_SETVERSION, &record) != FALSE;
+}
+
+void Shownotification()
+{
+    if (state.notification.empty()) return;
+    NOTIFYICONDATAW record = Trayrecord();
+    record.uFlags |= NIF_INFO;
+    std::wcsncpy(record.szInfoTitle, L"Kvx", std::size(record.szInfoTitle) - 1);
+    std::wcsncpy(record.szInfo, state.notification.c_str(), std::size(record.szInfo) - 1);
+    record.dwInfoFlags = NIIF_USER | NIIF_NOSOUND;
+    record.hBalloonIcon = state.icon;
+    if (!Shell_NotifyIconW(NIM_MODIFY, &record)) return;
+    state.notification.clear();
+    if (auto shown = std::exchange(state.notified, nullptr)) shown();
 }
 }
 
@@ -155,22 +221,20 @@ void Unloadform3()
     state = Form3state{};
 }
 
-NOTIFYICONDATAA Trayrecord()
+NOTIFYICONDATAW Trayrecord()
 {
-    NOTIFYICONDATAA record{};
-    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    NOTIFYICONDATAW record{};
+    record.cbSize = sizeof record;
     record.hWnd = state.window;
     record.uID = trayid;
-    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    // Under version 4 the shell shows the tooltip only when asked to.
+    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     record.uCallbackMessage = traycallback;
     record.hIcon = state.icon;
-    // The shell reads 64 bytes of tip from a record of the first version: shortened by whole
-    // characters, never mid-character.
-    constexpr size_t tipbytes = 64;
-    std::wstring tip = state.tip;
-    while (Toansi(tip).size() >= tipbytes) tip.pop_back();
-    std::string bytes = Toansi(tip);
-    std::memcpy(record.szTip, bytes.c_str(), bytes.size() + 1);
+    // 127 characters and the NUL; a surrogate pair is never cut in two.
+    size_t length = std::min(state.tip.size(), std::size(record.szTip) - 1);
+    if (length > 0 && length < state.tip.size() && IS_HIGH_SURROGATE(state.tip[length - 1])) --length;
+    std::wmemcpy(record.szTip, state.tip.c_str(), length);
     return record;
 }
 
@@ -179,10 +243,13 @@ bool tuskicon1()
     if (!state.window) return false;
     // An add fails for an icon that is already there too: a modification tells the two apart.
     bool shown = Shellnotify(NIM_ADD) || Shellnotify(NIM_MODIFY);
-    if (shown)
+    if (shown) {
         KillTimer(state.window, form3::Timer1);
-    else
+        Setversion();
+        Shownotification();
+    } else {
         SetTimer(state.window, form3::Timer1, form3::timer1interval, nullptr);
+    }
     return shown;
 }
 
@@ -198,4 +265,16 @@ bool Settraytip(const std::wstring& tip)
 {
     state.tip = tip;
     return state.window && Shellnotify(NIM_MODIFY);
+}
+
+void Notifyonce(const std::wstring& text, std::function<void()> shown)
+{
+    state.notification = text;
+    state.notified = std::move(shown);
+    if (state.window && Shellnotify(NIM_MODIFY)) Shownotification();
+}
+
+bool Trayversion4()
+{
+    return state.version4;
 }

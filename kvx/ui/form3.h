@@ -11,7 +11,11 @@
 
 inline constexpr wchar_t form3class[] = L"KvxForm3";
 inline constexpr UINT trayid = 1;
-// The shell reports mouse activity on the icon as this message, the mouse message in lParam.
+// The shell reports activity on the icon as this message. The icon asks for the notification
+// contract of version 4: the event in the low word of lParam (a mouse message, NIN_SELECT for a
+// click, NIN_KEYSELECT for Enter or Space on the focused icon, WM_CONTEXTMENU for a right click,
+// Shift+F10 or the menu key), the icon's id in the high word, the anchor point in wParam. A shell
+// that does not take version 4 sends the mouse message alone in lParam.
 inline constexpr UINT traycallback = WM_MOUSEMOVE;
 
 namespace form3 {
@@ -33,7 +37,8 @@ struct Trayitem {
 };
 
 // What the owner of the icon does: the menu items, in order, the first being the default one
-// (shown bold, and run by a double-click on the icon); and what a close request to Form3 does.
+// (shown bold, and run by a double-click on the icon, Enter or Space on it and a click on its
+// notification); and what a close request to Form3 does.
 struct Trayactions {
     std::vector<Trayitem> items;
     std::function<void()> end;
@@ -49,8 +54,8 @@ HWND Loadform3(Trayactions actions);
 HWND Form3();
 // Destroys the tray form at the end of the program.
 void Unloadform3();
-// The notification record in its first (ANSI) version, as both methods fill it.
-NOTIFYICONDATAA Trayrecord();
+// The notification record as both methods fill it.
+NOTIFYICONDATAW Trayrecord();
 // Adds the icon; an icon already present stays one icon. When the shell refuses, Form3 tries
 // again every few seconds until the icon is there. Returns whether it is there now.
 bool tuskicon1();
@@ -59,3 +64,8 @@ bool tuskicon2();
 // The icon's tooltip from now on, also for an icon added later. Returns whether the shown icon
 // took it.
 bool Settraytip(const std::wstring& tip);
+// Shows one notification from the icon (the program's icon, no sound) as soon as the icon is
+// there, and then calls shown.
+void Notifyonce(const std::wstring& text, std::function<void()> shown);
+// Whether the shell took the notification contract of version 4 for the icon.
+bool Trayversion4();

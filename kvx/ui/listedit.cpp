@@ -132,3 +132,16 @@ std::vector<std::wstring> Droppedsounds(HDROP drop)
     }
     return sounds;
 }
+
+std::vector<std::wstring> Pastedsounds(HWND owner)
+{
+    std::vector<std::wstring> sounds;
+    // Another program may hold the clipboard for a moment.
+    bool opened = false;
+    for (int tries = 0; tries < 5 && !(opened = OpenClipboard(owner) != FALSE); ++tries) Sleep(20);
+    if (!opened) return sounds;
+    // The clipboard keeps what it holds: the files are read, not taken.
+    if (HANDLE files = GetClipboardData(CF_HDROP)) sounds = Droppedsounds(static_cast<HDROP>(files));
+    CloseClipboard();
+    return sounds;
+}

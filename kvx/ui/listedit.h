@@ -42,3 +42,6 @@ std::vector<std::wstring> Wavfilesin(const std::wstring& folder);
 // Files dropped from Explorer: the .wav files among them, in the order given, in any characters;
 // a folder gives the .wav files directly inside it, in name order.
 std::vector<std::wstring> Droppedsounds(HDROP drop);
+// Files copied in Explorer and on the clipboard now (CF_HDROP), taken as Droppedsounds takes a
+// drop; empty when the clipboard holds none or cannot be opened.
+std::vector<std::wstring> Pastedsounds(HWND owner);

@@ -1,0 +1,94 @@
+#include "program.h"
+
+#include "form1.h"
+#include "form2.h"
+#include "form3.h"
+#include "handover.h"
+#include "instance.h"
+#include "listfiles.h"
+#include "pickers.h"
+#include "switches.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+namespace {
+// /restore while a Kvx is ending (the uninstaller closed it): that Kvx could still write a sound,
+// so the originals go back once it has let go (10 s at most).
+int Restoreafterkvx()
+{
+    for (int tries = 0; tries < 50; ++tries) {
+        {
+            Instancelock alone;
+            if (alone.First()) return Runwithoutkvx(Switch::restore);
+        }
+        Sleep(200);
+    }
+    return exitfailed;
+}
+
+// A switch for the Kvx that runs: the window is woken, or handed the switch.
+int Tellrunningkvx(Switch what)
+{
+    if (what == Switch::none || what == Switch::logon) {
+        Wakefirst();
+        return exitdone;
+    }
+    if (what == Switch::restore && !FindWindowW(form1class, form1caption)) return Restoreafterkvx();
+    return Handover(what);
+}
+
+int Runkvx(HINSTANCE instance, Switch what)
+{
+    // The folder picker of the options dialog needs COM on this thread.
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    // Asked early among the programs when the session ends, so that the logoff or shut-down
+    // sound comes before other windows vanish.
+    SetProcessShutdownParameters(0x3FF, 0);
+    int result = exitfailed;
+    if (Createform1(instance, what == Switch::logon)) {
+        if (what == Switch::show) Showform1();
+        MSG message;
+        int got = 0;
+        while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+            if (Kvxmessage(message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        result = got == 0 ? int(message.wParam) : exitfailed;
+    }
+    Unloadform3();
+    if (SUCCEEDED(com)) CoUninitialize();
+    return result;
+}
+}
+
+int Kvxmain(HINSTANCE instance, const std::wstring& commandline, const std::wstring& folder)
+{
+    listfolder = folder;
+    Commandline line = Parsecommandline(commandline);
+    if (line.what == Switch::unknown) {
+        Showmessage(nullptr, Switchhelp(line.text), L"Kvx", MB_OK | MB_ICONWARNING);
+        return exitbadswitch;
+    }
+    // Checked before anything is loaded, so a second start touches no list or count.
+    Instancelock lock;
+    if (!lock.First()) return Tellrunningkvx(line.what);
+    switch (line.what) {
+    case Switch::change:
+    case Switch::pause:
+    case Switch::resume:
+    case Switch::restore:
+    case Switch::exit: return Runwithoutkvx(line.what);
+    default: return Runkvx(instance, line.what);
+    }
+}
+
+bool Kvxmessage(MSG& msg)
+{
+    HWND options = Form2();
+    if (options && IsDialogMessageW(options, &msg)) return true;
+    return Form1message(msg);
+}

@@ -1,0 +1,30 @@
+// Kvx.exe as the tests run it: the real program, on a registry tree and a list folder of the
+// test's own.
+//   kvxchild <key standing for HKEY_CURRENT_USER> <list folder> [command line...]
+// A message Kvx would show is appended to <list folder>\message.txt instead of waiting for a click.
+#include "pickers.h"
+#include "program.h"
+
+#include <windows.h>
+
+#include <string>
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 3) return 99;
+    HKEY user = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, argv[1], 0, KEY_ALL_ACCESS, &user) != ERROR_SUCCESS) return 98;
+    RegOverridePredefKey(HKEY_CURRENT_USER, user);
+    const std::wstring folder = argv[2];
+    messagehook = [folder](HWND, const std::wstring& text, const std::wstring&, UINT) {
+        HANDLE file = CreateFileW((folder + L"\\message.txt").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                  OPEN_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, text.data(), DWORD(text.size() * sizeof(wchar_t)), &written, nullptr);
+        CloseHandle(file);
+        return IDOK;
+    };
+    std::wstring line;
+    for (int k = 3; k < argc; ++k) line += (k > 3 ? L" " : L"") + std::wstring(argv[k]);
+    return Kvxmain(GetModuleHandleW(nullptr), line, folder);
+}

@@ -1,0 +1,205 @@
+// Kvx.exe's switches, each with and without a Kvx running in the session: the running one is
+// this test's own main window (holding the single-instance lock), and the started one the real
+// program on the test's registry tree and folder (tests/kvxchild).
+#include "changer.h"
+#include "form1.h"
+#include "handover.h"
+#include "instance.h"
+#include "keylist.h"
+#include "kvxwindows.h"
+#include "originals.h"
+#include "registry.h"
+#include "settings.h"
+#include "text.h"
+
+#include <functional>
+
+namespace {
+using namespace form1;
+
+const std::wstring defaultcurrent = Currentpath(L".Default", L".Default");
+
+std::wstring Besidethistest(const wchar_t* name)
+{
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring folder = self;
+    return folder.substr(0, folder.rfind(L'\\') + 1) + name;
+}
+
+class Switches : public Kvxwindows {
+protected:
+    void SetUp() override
+    {
+        Kvxwindows::SetUp();
+        Puttree(folder);
+        // The user's own sound, recorded as Kvx's first change would record it.
+        Putvalue(originalskey, L".Default\\.Default", L"mine.wav");
+    }
+    // Starts Kvx.exe with the command line and waits for its exit code, this thread's windows
+    // answering meanwhile; -1 when it did not end.
+    int Kvxexe(const std::wstring& line)
+    {
+        std::wstring program = Besidethistest(L"kvxchild.exe");
+        std::wstring command = L"\"" + program + L"\" \"" + scratch.keypath() + L"\" \"" + folder.path() + L"\" " + line;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process))
+            return -1;
+        Kernelhandle thread(process.hThread), owned(process.hProcess);
+        // The main window here may end meanwhile (/exit): its quit message is taken here too.
+        HANDLE child = owned.get();
+        for (ULONGLONG until = GetTickCount64() + 30000;
+             MsgWaitForMultipleObjects(1, &child, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0;) {
+            Pump();
+            if (GetTickCount64() > until) return -1;
+        }
+        DWORD code = 0;
+        GetExitCodeProcess(owned.get(), &code);
+        return int(code);
+    }
+    std::wstring Told() { return Fromwide(Readbytes(folder.File(L"message.txt"))); }
+    static std::wstring Fromwide(const std::string& bytes)
+    {
+        if (bytes == "<missing>") return {};
+        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    }
+    std::wstring Current() { return Getregstr(HKEY_CURRENT_USER, defaultcurrent, L""); }
+};
+
+TEST_F(Switches, EachSwitchWithAndWithoutARunningKvx)
+{
+    struct Case {
+        const char* name;
+        std::wstring line;
+        int code;
+        std::function<void(bool running)> check;  // the effect, on the registry and the windows
+    };
+    const std::vector<Case> cases = {
+        {"/change: every sound now", L"/change", 0,
+         [this](bool) { EXPECT_TRUE(Current() == L"a.wav" || Current() == L"b.wav") << Toansi(Current()); }},
+        {"any case, - for /", L"-CHANGE", 0, [this](bool) { EXPECT_NE(Current(), L"old.wav"); }},
+        {"/pause", L"/Pause", 0,
+         [](bool running) {
+             EXPECT_EQ(Getsetting(L"paused", L""), L"1");
+             if (running) {
+                 EXPECT_EQ(paused, 1);
+             }
+         }},
+        {"/resume", L"/resume", 0,
+         [](bool running) {
+             EXPECT_EQ(Getsetting(L"paused", L""), L"0");
+             if (running) {
+                 EXPECT_EQ(paused, 0);
+             }
+         }},
+        {"/restore: the user's own sounds, then a pause, without a question", L"/restore", 0,
+         [this](bool running) {
+             EXPECT_EQ(Current(), L"mine.wav");
+             EXPECT_FALSE(Valueexists(originalskey, L".Default\\.Default"));
+             EXPECT_EQ(Getsetting(L"paused", L""), running ? L"1" : L"");
+         }},
+        {"/exit: ends Kvx as 終了 does", L"/exit", 0,
+         [](bool running) {
+             if (running) {
+                 EXPECT_EQ(Form1(), nullptr);
+             }
+         }},
+        {"an unknown switch", L"/chnage", 2,
+         [this](bool) {
+             EXPECT_NE(Told().find(L"/chnage"), std::wstring::npos);
+             EXPECT_NE(Told().find(L"/resume"), std::wstring::npos) << "the message lists the switches";
+         }},
+    };
+    for (bool running : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.name << (running ? ", Kvx running" : ", no Kvx"));
+            Putvalue(defaultcurrent, L"", L"old.wav");
+            Putvalue(originalskey, L".Default\\.Default", L"mine.wav");
+            Deleteregvalue(HKEY_CURRENT_USER, settingskey, L"paused");
+            DeleteFileW(folder.File(L"message.txt").c_str());
+            std::optional<Instancelock> lock;
+            if (running) {
+                lock.emplace();
+                Start();
+                paused = 0;
+            }
+            EXPECT_EQ(Kvxexe(c.line), c.code);
+            Pump();
+            c.check(running);
+            if (running) {
+                Unloadform1();
+                Pump();
+            }
+        }
+    }
+}
+
+TEST_F(Switches, ShowStartsKvxOrShowsTheRunningOne)
+{
+    // No Kvx: Kvx starts with its window in sight, and runs until it is ended.
+    std::wstring program = Besidethistest(L"kvxchild.exe");
+    std::wstring command = L"\"" + program + L"\" \"" + scratch.keypath() + L"\" \"" + folder.path() + L"\" /show";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    Kernelhandle thread(process.hThread), owned(process.hProcess);
+    HWND started = nullptr;
+    for (int tries = 0; tries < 250 && !(started && IsWindowVisible(started)); ++tries, Sleep(20))
+        started = FindWindowW(form1class, form1caption);
+    EXPECT_TRUE(started && IsWindowVisible(started));
+    // A second start with a switch is handed to it.
+    EXPECT_EQ(Kvxexe(L"/pause"), 0);
+    EXPECT_EQ(Getsetting(L"paused", L""), L"1");
+    EXPECT_EQ(Kvxexe(L"/exit"), 0);
+    EXPECT_EQ(WaitForSingleObject(owned.get(), 10000), WAIT_OBJECT_0);
+    DWORD code = 99;
+    GetExitCodeProcess(owned.get(), &code);
+    EXPECT_EQ(code, 0u);
+
+    // A running Kvx shows its window.
+    Instancelock lock;
+    Start();
+    EXPECT_FALSE(IsWindowVisible(Form1()));
+    EXPECT_EQ(Kvxexe(L"/show"), 0);
+    EXPECT_TRUE(IsWindowVisible(Form1()));
+}
+
+TEST_F(Switches, OnlyAProcessOfThisUserAndSessionIsListenedTo)
+{
+    Start();
+    Putvalue(defaultcurrent, L"", L"old.wav");
+    HWND mine = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    struct Case {
+        const char* name;
+        HWND sender;
+        DWORD process;
+        ULONG_PTR tag;
+    };
+    const Case cases[] = {
+        {"a window that is not the named process's", mine, GetCurrentProcessId() + 4, handovertag},
+        {"a process that does not exist", nullptr, 0xFFFFFFF0u, handovertag},
+        {"no sending window", nullptr, GetCurrentProcessId(), handovertag},
+        {"not Kvx's message", mine, GetCurrentProcessId(), handovertag + 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Handoverpacket packet{c.process, DWORD(Switch::change)};
+        COPYDATASTRUCT data{c.tag, sizeof packet, &packet};
+        EXPECT_EQ(SendMessageW(Form1(), WM_COPYDATA, reinterpret_cast<WPARAM>(c.sender), reinterpret_cast<LPARAM>(&data)),
+                  LRESULT(exitfailed));
+        EXPECT_EQ(Current(), L"old.wav") << "nothing done";
+    }
+    // The same message from this process, by its own window, is taken.
+    Handoverpacket packet{GetCurrentProcessId(), DWORD(Switch::change)};
+    COPYDATASTRUCT data{handovertag, sizeof packet, &packet};
+    EXPECT_EQ(SendMessageW(Form1(), WM_COPYDATA, reinterpret_cast<WPARAM>(mine), reinterpret_cast<LPARAM>(&data)), 0);
+    EXPECT_NE(Current(), L"old.wav");
+    DestroyWindow(mine);
+}
+
+}
