@@ -36,3 +36,9 @@ bool Endswithtext(std::wstring_view text, std::wstring_view suffix)
 {
     return text.size() >= suffix.size() && Sametext(text.substr(text.size() - suffix.size()), suffix);
 }
+
+std::wstring Foldcase(std::wstring text)
+{
+    CharUpperBuffW(text.data(), DWORD(text.size()));
+    return text;
+}

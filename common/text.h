@@ -15,3 +15,5 @@ bool Fitsansi(const std::wstring& text);
 bool Sametext(std::wstring_view a, std::wstring_view b);
 // Whether text ends in suffix, compared so.
 bool Endswithtext(std::wstring_view text, std::wstring_view suffix);
+// The text in capitals, as Windows compares names: two names that are the same are equal so.
+std::wstring Foldcase(std::wstring text);

@@ -8,6 +8,8 @@
 #include "programfolder.h"
 #include "registry.h"
 #include "settings.h"
+#include "soundsets.h"
+#include "listbox.h"
 #include "text.h"
 
 #include <algorithm>
@@ -63,8 +65,9 @@ protected:
     }
     static size_t Position(UINT item)
     {
-        const UINT order[] = {form3::mresize, form3::mchange, form3::mpause, form3::moption, form3::mstartup,
-                              form3::mnorepeat, form3::mrestore, 0, form3::mend};
+        const UINT order[] = {form3::mresize, form3::mchange,  form3::mpause,    form3::moption,
+                              form3::mexport, form3::mimport, form3::mstartup, form3::mnorepeat,
+                              form3::mrestore, 0,             form3::mend};
         return size_t(std::find(std::begin(order), std::end(order), item) - std::begin(order));
     }
     std::wstring Current() { return Getregstr(HKEY_CURRENT_USER, Currentpath(L".Default", L".Default"), L""); }
@@ -164,6 +167,7 @@ TEST_F(Tray, MenuItemsWithTheFirstAsDefault)
     Choose(0);
     ASSERT_EQ(menus.size(), 1u);
     EXPECT_EQ(menus[0].items, (Rowlist{L"元のサイズに戻す", L"今すぐ変更", L"一時停止", L"詳細設定",
+                                       L"サウンドセットを書き出す...", L"サウンドセットを読み込む...",
                                        L"Windows の起動時に実行", L"同じサウンドを続けない", L"元のサウンドに戻す", L"-",
                                        L"終了"}));
     EXPECT_EQ(menus[0].defaultitem, UINT(form3::mresize));
@@ -199,6 +203,47 @@ TEST_F(Tray, PauseHoldsAcrossARestartAndChangeNowChangesAnyway)
     EXPECT_NE(Current(), L"old.wav");
     Choose(form3::mpause);
     EXPECT_EQ(Count(L"paused"), L"0");
+}
+
+TEST_F(Tray, SoundSetsGoOutAndComeBackThroughTheMenu)
+{
+    Scratchfolder sets;
+    setsfolder = sets.File(L"imported");
+    const std::wstring target = sets.File(L"書き出し");
+    browsefolderhook = [&](HWND, const std::wstring&) { return target; };
+    Rowlist told;
+    int answer = IDOK;
+    messagehook = [&](HWND, const std::wstring& text, const std::wstring&, UINT) {
+        told.push_back(text);
+        return answer;
+    };
+    // An edit of the shown list, not saved yet, goes into the set.
+    const std::wstring edit = folder.Sound(L"編集.wav");
+    SendMessageW(GetDlgItem(Form1(), form1::List2), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(edit.c_str()));
+    Choose(form3::mexport);
+    EXPECT_TRUE(Fileexists(target + L"\\kvxset.txt"));
+    EXPECT_TRUE(Fileexists(target + L"\\.Default\\.Default\\編集.wav"));
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].rfind(L"7 個のサウンドを書き出しました。", 0), 0u) << Toansi(told[0]);
+    // A folder that is not empty takes no set.
+    Choose(form3::mexport);
+    EXPECT_NE(told.back().find(L"空ではありません"), std::wstring::npos);
+
+    // Back in: the shown list emptied first; a cancel at the question changes nothing.
+    HWND list2 = GetDlgItem(Form1(), form1::List2);
+    SendMessageW(list2, LB_RESETCONTENT, 0, 0);
+    answer = IDCANCEL;
+    Choose(form3::mimport);
+    EXPECT_NE(told.back().find(L"1 個のイベントに 3 個のサウンドを追加します"), std::wstring::npos) << Toansi(told.back());
+    EXPECT_FALSE(Fileexists(setsfolder));
+    EXPECT_EQ(Listrows(list2), Rowlist{});
+    answer = IDOK;
+    Choose(form3::mimport);
+    Rowlist rows = Listrows(list2);
+    ASSERT_EQ(rows.size(), 3u) << "the shown list shows what was added";
+    EXPECT_EQ(Readbytes(rows[2]), Readbytes(edit));
+    EXPECT_TRUE(rows[0].starts_with(setsfolder + L"\\書き出し\\"));
+    browsefolderhook = nullptr;
 }
 
 TEST_F(Tray, StartWithWindowsAddsAndRemovesTheRunValue)

@@ -1,5 +1,5 @@
 // Kvx.exe as the tests run it: the real program, on a registry tree and a list folder of the
-// test's own.
+// test's own (imported sound sets go to its subfolder "sets").
 //   kvxchild <key standing for HKEY_CURRENT_USER> <list folder> [command line...]
 // A message Kvx would show is appended to <list folder>\message.txt instead of waiting for a click.
 #include "pickers.h"
@@ -24,7 +24,15 @@ int wmain(int argc, wchar_t** argv)
         CloseHandle(file);
         return IDOK;
     };
-    std::wstring line;
-    for (int k = 3; k < argc; ++k) line += (k > 3 ? L" " : L"") + std::wstring(argv[k]);
-    return Kvxmain(GetModuleHandleW(nullptr), line, folder);
+    // Kvx gets its command line as typed: the rest of this one, after three quoted or blank-ended words.
+    std::wstring line = GetCommandLineW();
+    size_t at = 0;
+    for (int word = 0; word < 3; ++word) {
+        at = line.find_first_not_of(L' ', at);
+        if (at == std::wstring::npos) break;
+        at = line[at] == L'"' ? line.find(L'"', at + 1) : line.find(L' ', at);
+        if (at != std::wstring::npos && line[at] == L'"') ++at;
+    }
+    line = at == std::wstring::npos ? std::wstring() : line.substr(at);
+    return Kvxmain(GetModuleHandleW(nullptr), line, {folder, folder + L"\\sets"});
 }

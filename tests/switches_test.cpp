@@ -10,12 +10,15 @@
 #include "originals.h"
 #include "registry.h"
 #include "settings.h"
+#include "soundsets.h"
 #include "text.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace {
 using namespace form1;
+using Rowlist = std::vector<std::wstring>;
 
 const std::wstring defaultcurrent = Currentpath(L".Default", L".Default");
 
@@ -137,6 +140,46 @@ TEST_F(Switches, EachSwitchWithAndWithoutARunningKvx)
     }
 }
 
+TEST_F(Switches, SoundSetsFromTheCommandLineWithAndWithoutARunningKvx)
+{
+    // Where the started Kvx puts imported sets (tests/kvxchild), and so this one.
+    setsfolder = folder.File(L"sets");
+    Scratchfolder out;
+    const std::wstring list = folder.File(L".Default-0.dat");
+    for (bool running : {false, true}) {
+        SCOPED_TRACE(running ? "Kvx running" : "no Kvx");
+        const std::wstring target = out.File(running ? L"セット 2" : L"セット 1");
+        std::optional<Instancelock> lock;
+        if (running) {
+            lock.emplace();
+            Start();
+        }
+        EXPECT_EQ(Kvxexe(L"/export \"" + target + L"\""), 0);
+        EXPECT_TRUE(Fileexists(target + L"\\kvxset.txt"));
+        EXPECT_EQ(Kvxexe(L"/export \"" + target + L"\""), 1) << "a folder that is not empty";
+        // The shown list emptied (in the window, or in its file), then the set read back in.
+        if (running)
+            SendMessageW(Item(List2), LB_RESETCONTENT, 0, 0);
+        else
+            Writebytes(list, "");
+        EXPECT_EQ(Kvxexe(L"-IMPORT \"" + target + L"\""), 0);
+        Rowlist rows;
+        if (running) {
+            rows = Rows(List2);
+            Unloadform1();
+            Pump();
+        }
+        std::string saved = Readbytes(list);
+        EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 2);
+        EXPECT_NE(saved.find(Toansi(setsfolder)), std::string::npos) << saved;
+        if (running) {
+            EXPECT_EQ(rows.size(), 2u) << "the running Kvx shows the list it got";
+        }
+    }
+    // A switch without its folder, or with more than a folder, is no switch.
+    for (const wchar_t* bad : {L"/export", L"/import \"a\" b", L"/change now"}) EXPECT_EQ(Kvxexe(bad), 2) << Toansi(bad);
+}
+
 TEST_F(Switches, ShowStartsKvxOrShowsTheRunningOne)
 {
     // No Kvx: Kvx starts with its window in sight, and runs until it is ended.
@@ -186,18 +229,26 @@ TEST_F(Switches, OnlyAProcessOfThisUserAndSessionIsListenedTo)
         {"no sending window", nullptr, GetCurrentProcessId(), handovertag},
         {"not Kvx's message", mine, GetCurrentProcessId(), handovertag + 1},
     };
+    // The message: the header, then the folder (none) and its NUL.
+    struct Packet {
+        Handoverpacket header;
+        wchar_t folder[1];
+    };
+    auto send = [](HWND sender, DWORD process, ULONG_PTR tag, DWORD size = sizeof(Packet)) {
+        Packet packet{{process, DWORD(Switch::change)}, {L'\0'}};
+        COPYDATASTRUCT data{tag, size, &packet};
+        return SendMessageW(Form1(), WM_COPYDATA, reinterpret_cast<WPARAM>(sender), reinterpret_cast<LPARAM>(&data));
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Handoverpacket packet{c.process, DWORD(Switch::change)};
-        COPYDATASTRUCT data{c.tag, sizeof packet, &packet};
-        EXPECT_EQ(SendMessageW(Form1(), WM_COPYDATA, reinterpret_cast<WPARAM>(c.sender), reinterpret_cast<LPARAM>(&data)),
-                  LRESULT(exitfailed));
+        EXPECT_EQ(send(c.sender, c.process, c.tag), LRESULT(exitfailed));
         EXPECT_EQ(Current(), L"old.wav") << "nothing done";
     }
+    EXPECT_EQ(send(mine, GetCurrentProcessId(), handovertag, sizeof(Handoverpacket)), LRESULT(exitfailed))
+        << "a message cut short";
+    EXPECT_EQ(Current(), L"old.wav");
     // The same message from this process, by its own window, is taken.
-    Handoverpacket packet{GetCurrentProcessId(), DWORD(Switch::change)};
-    COPYDATASTRUCT data{handovertag, sizeof packet, &packet};
-    EXPECT_EQ(SendMessageW(Form1(), WM_COPYDATA, reinterpret_cast<WPARAM>(mine), reinterpret_cast<LPARAM>(&data)), 0);
+    EXPECT_EQ(send(mine, GetCurrentProcessId(), handovertag), 0);
     EXPECT_NE(Current(), L"old.wav");
     DestroyWindow(mine);
 }

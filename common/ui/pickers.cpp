@@ -19,13 +19,14 @@ constexpr DWORD pathbuffer = 1024;
 constexpr DWORD openflags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;  // 0x81804
 }
 
-std::wstring Browsefolder(HWND owner, const std::wstring& title)
+std::wstring Browsefolder(HWND owner, const std::wstring& title, bool canmake)
 {
     if (browsefolderhook) return browsefolderhook(owner, title);
     BROWSEINFOW info{};
     info.hwndOwner = owner;
     info.lpszTitle = title.c_str();
-    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    // The dialog with the button that makes a folder; it needs COM on the thread, as Kvx has.
+    info.ulFlags = BIF_RETURNONLYFSDIRS | (canmake ? BIF_NEWDIALOGSTYLE : 0);
     LPITEMIDLIST item = SHBrowseForFolderW(&info);
     std::array<wchar_t, MAX_PATH> path{};
     if (item) {

@@ -19,8 +19,9 @@ extern std::function<std::wstring(const Openfilerequest&)> openfilehook;
 extern std::function<std::wstring(HWND owner, const std::wstring& title)> browsefolderhook;
 extern std::function<int(HWND owner, const std::wstring& text, const std::wstring& title, UINT flags)> messagehook;
 
-// The shell's folder dialog, owned by owner; only file-system folders can be chosen.
-std::wstring Browsefolder(HWND owner, const std::wstring& title);
+// The shell's folder dialog, owned by owner; only file-system folders can be chosen, and with
+// canmake a new one can be made there.
+std::wstring Browsefolder(HWND owner, const std::wstring& title, bool canmake = false);
 // The common open-file dialog (OPENFILENAMEA in its version-4.00 size, flags 0x81804).
 std::wstring Openfiledlg(HWND owner, const std::wstring& filter, const std::wstring& initialdir, const std::wstring& title);
 // Makes the combo box 32 item heights tall in all, in place, and opens its list.

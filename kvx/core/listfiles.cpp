@@ -208,6 +208,14 @@ bool Storecount(int16_t app, int16_t event, size_t count, const Storedcounts* kn
 }
 }
 
+bool Plainfilename(const std::wstring& name)
+{
+    if (name.empty() || name.back() == L'.' || name.back() == L' ') return false;
+    if (Isdevicename(name.substr(0, name.find(L'.')))) return false;
+    return std::none_of(name.begin(), name.end(),
+                        [](wchar_t c) { return c < 0x20 || std::wcschr(L"\\/:*?\"<>|", c) != nullptr; });
+}
+
 std::wstring Escapename(const std::wstring& name)
 {
     static constexpr wchar_t forbidden[] = L"\\/:*?\"<>|%";

@@ -15,6 +15,9 @@ extern std::wstring listfolder;
 // the folder and no two names share a file; so does the first character of a name that Windows
 // would take for a device (AUX, COM1...) and a trailing dot or blank.
 std::wstring Escapename(const std::wstring& name);
+// Whether a name is a file name as it stands, naming nothing else: no character a file name
+// cannot hold, no device's name, no trailing dot or blank (which Windows drops).
+bool Plainfilename(const std::wstring& name);
 // Full path of the list file of (app, event): <folder>\<app key name>-<event>.dat
 std::wstring Listfilename(int16_t app, int16_t event);
 

@@ -2,19 +2,14 @@
 
 #include "keylist.h"
 #include "registry.h"
+#include "text.h"
 
 #include <windows.h>
 
 #include <unordered_set>
 
 namespace {
-// Value names are compared as the registry compares them: without regard to case.
-std::wstring Folded(std::wstring name)
-{
-    CharUpperBuffW(name.data(), DWORD(name.size()));
-    return name;
-}
-
+// By value name folded: the registry compares names without regard to case.
 std::unordered_set<std::wstring> recorded;
 
 std::wstring Recordname(int16_t app, int16_t event)
@@ -26,7 +21,7 @@ std::wstring Recordname(int16_t app, int16_t event)
 void Loadoriginals()
 {
     recorded.clear();
-    for (const Regvalue& value : Getregvalues(HKEY_CURRENT_USER, originalskey)) recorded.insert(Folded(value.name));
+    for (const Regvalue& value : Getregvalues(HKEY_CURRENT_USER, originalskey)) recorded.insert(Foldcase(value.name));
 }
 
 std::optional<Currentvalue> Opencurrent(int16_t app, int16_t event)
@@ -45,7 +40,7 @@ bool Writecurrent(int16_t app, int16_t event, const Currentvalue& current, const
 {
     if (!Validevent(app, event)) return false;
     std::wstring name = Recordname(app, event);
-    std::wstring folded = Folded(name);
+    std::wstring folded = Foldcase(name);
     if (!recorded.contains(folded)) {
         // Without its record the user's own sound would be lost for good: write nothing.
         // Read again byte for byte: what the pass read to compare may carry a NUL added to it.
@@ -76,7 +71,7 @@ Restoreresult Restoreoriginals()
             }
             ++result.restored;
         }
-        if (Deleteregvalue(HKEY_CURRENT_USER, originalskey, name)) recorded.erase(Folded(name));
+        if (Deleteregvalue(HKEY_CURRENT_USER, originalskey, name)) recorded.erase(Foldcase(name));
     }
     return result;
 }

@@ -1,17 +1,32 @@
 // Kvx.exe's command line: one switch, /name or -name in any case, for scripts, shortcut keys and
-// scheduled tasks. A running Kvx is handed the switch; without one, the switch is done here.
+// scheduled tasks; /export and /import take a folder after it. A running Kvx is handed the
+// switch; without one, the switch is done here.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-enum class Switch : uint8_t { none, change, pause, resume, show, exit, restore, logon, unknown };
+enum class Switch : uint8_t {
+    none,
+    change,
+    pause,
+    resume,
+    show,
+    exit,
+    restore,
+    logon,
+    exportset,
+    importset,
+    unknown,  // or a switch without the folder it needs, or with one it does not take
+};
 
 struct Commandline {
     Switch what = Switch::none;
-    std::wstring text;  // as given, for the message about an unknown switch
+    std::wstring folder;  // of /export and /import, in full
+    std::wstring text;    // as given, for the message about an unknown switch
 };
-// The switch of a command line; blanks around it do not count.
+// The switch of a command line and its folder, in quotes when it holds blanks; blanks around
+// them do not count. A relative folder is taken from the current one.
 Commandline Parsecommandline(const std::wstring& line);
 
 // Exit codes of Kvx.exe.
@@ -21,6 +36,9 @@ enum : int { exitdone = 0, exitfailed = 1, exitbadswitch = 2 };
 std::wstring Switchhelp(const std::wstring& given);
 
 // What a switch does when no Kvx runs: /change makes one pass over the lists in the list
-// folder, /pause and /resume change the setting, /restore puts the user's own sounds back, /exit
-// has nothing to do. Returns the exit code.
-int Runwithoutkvx(Switch what);
+// folder, /pause and /resume change the setting, /restore puts the user's own sounds back,
+// /export and /import write and read a sound set, /exit has nothing to do. Returns the exit code.
+int Runwithoutkvx(const Commandline& line);
+// /export and /import on the table as it is loaded, without a question: the exit code.
+int Exportfromscript(const std::wstring& folder);
+int Importfromscript(const std::wstring& folder);

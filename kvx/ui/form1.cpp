@@ -19,7 +19,9 @@
 #include "schemetable.h"
 #include "selection.h"
 #include "sessionsounds.h"
+#include "setcommands.h"
 #include "settings.h"
+#include "soundsets.h"
 #include "text.h"
 #include "window.h"
 
@@ -458,9 +460,9 @@ void OnMrestoreclick()
 // question or a box (a script waits for the answer), and answered with the exit code.
 LRESULT OnCopydata(HWND sender, const COPYDATASTRUCT& data)
 {
-    std::optional<Switch> what = Receivedswitch(sender, data);
-    if (!what) return exitfailed;
-    switch (*what) {
+    std::optional<Commandline> line = Receivedswitch(sender, data);
+    if (!line) return exitfailed;
+    switch (line->what) {
     case Switch::change: {
         Passresult result = Changenow();
         Showcurrentline();
@@ -468,11 +470,20 @@ LRESULT OnCopydata(HWND sender, const COPYDATASTRUCT& data)
         return result.failed == 0 ? exitdone : exitfailed;
     }
     case Switch::pause:
-    case Switch::resume: return Setpaused(*what == Switch::pause ? 1 : 0) ? exitdone : exitfailed;
+    case Switch::resume: return Setpaused(line->what == Switch::pause ? 1 : 0) ? exitdone : exitfailed;
     case Switch::exit: Endfromtray(); return exitdone;
     case Switch::restore: {
         bool stored = true;
         return Restoreandpause(stored).failed == 0 && stored ? exitdone : exitfailed;
+    }
+    // A set holds the lists as saved: the shown one first (a list with parts that could not be
+    // read stays as its file is, there being no one to ask).
+    case Switch::exportset: return Savelist(false) ? Exportfromscript(line->folder) : exitfailed;
+    case Switch::importset: {
+        if (!Savelist(false)) return exitfailed;
+        int result = Importfromscript(line->folder);
+        Showshownevent();
+        return result;
     }
     case Switch::show:
     case Switch::logon:
@@ -493,6 +504,17 @@ const Commandroute routes[] = {
     {Command5, keycode, OnCommand5click},         {Changekey, keycode, OnMchangeclick},
 };
 
+// The sound sets carry the lists as saved: the shown one is saved first.
+void OnMexportclick()
+{
+    if (Savebeforeswitch()) Exportfromuser(state.window);
+}
+
+void OnMimportclick()
+{
+    if (Savebeforeswitch() && Importfromuser(state.window)) Showshownevent();
+}
+
 Trayactions Traymenu()
 {
     using namespace form3;
@@ -502,6 +524,8 @@ Trayactions Traymenu()
             {mchange, L"今すぐ変更", OnMchangeclick, nullptr},
             {mpause, L"一時停止", OnMpauseclick, [] { return paused != 0; }},
             {moption, L"詳細設定", OnCommand1click, nullptr},
+            {mexport, L"サウンドセットを書き出す...", OnMexportclick, nullptr},
+            {mimport, L"サウンドセットを読み込む...", OnMimportclick, nullptr},
             {mstartup, L"Windows の起動時に実行", OnMstartupclick, Startswithwindows},
             {mnorepeat, L"同じサウンドを続けない", OnMnorepeatclick, [] { return norepeat != 0; }},
             {mrestore, L"元のサウンドに戻す", OnMrestoreclick, nullptr},

@@ -41,8 +41,9 @@ bool Sameuserandsession(DWORD process)
 }
 }
 
-int Handover(Switch what)
+int Handover(const Commandline& line)
 {
+    Switch what = line.what;
     HWND kvx = FindWindowW(form1class, form1caption);
     if (!kvx) return exitfailed;
     DWORD kvxprocess = 0;
@@ -51,8 +52,11 @@ int Handover(Switch what)
     AllowSetForegroundWindow(kvxprocess);
     // The message names this process by a window of its own, which the receiver checks.
     HWND self = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    Handoverpacket packet{GetCurrentProcessId(), DWORD(what)};
-    COPYDATASTRUCT data{handovertag, sizeof packet, &packet};
+    Handoverpacket header{GetCurrentProcessId(), DWORD(what)};
+    std::vector<BYTE> packet(sizeof header + (line.folder.size() + 1) * sizeof(wchar_t));
+    std::memcpy(packet.data(), &header, sizeof header);
+    std::memcpy(packet.data() + sizeof header, line.folder.c_str(), (line.folder.size() + 1) * sizeof(wchar_t));
+    COPYDATASTRUCT data{handovertag, DWORD(packet.size()), packet.data()};
     DWORD_PTR answer = exitfailed;
     bool answered = SendMessageTimeoutW(kvx, WM_COPYDATA, reinterpret_cast<WPARAM>(self),
                                         reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, answertime, &answer) != 0;
@@ -67,14 +71,22 @@ int Handover(Switch what)
     return int(answer);
 }
 
-std::optional<Switch> Receivedswitch(HWND sender, const COPYDATASTRUCT& data)
+std::optional<Commandline> Receivedswitch(HWND sender, const COPYDATASTRUCT& data)
 {
-    if (data.dwData != handovertag || data.cbData != sizeof(Handoverpacket) || !data.lpData) return std::nullopt;
+    constexpr size_t header = sizeof(Handoverpacket);
+    // A header and at least the folder's NUL, in whole characters.
+    if (data.dwData != handovertag || !data.lpData || data.cbData < header + sizeof(wchar_t) ||
+        (data.cbData - header) % sizeof(wchar_t) != 0)
+        return std::nullopt;
     Handoverpacket packet{};
-    std::memcpy(&packet, data.lpData, sizeof packet);
+    std::memcpy(&packet, data.lpData, header);
     DWORD owner = 0;
     if (!sender || !GetWindowThreadProcessId(sender, &owner) || owner != packet.process) return std::nullopt;
     if (!Sameuserandsession(packet.process)) return std::nullopt;
     if (packet.what > DWORD(Switch::unknown)) return std::nullopt;
-    return Switch(packet.what);
+    std::wstring folder((data.cbData - header) / sizeof(wchar_t), L'\0');
+    std::memcpy(folder.data(), static_cast<const BYTE*>(data.lpData) + header, folder.size() * sizeof(wchar_t));
+    if (folder.back() != L'\0') return std::nullopt;
+    folder.pop_back();
+    return Commandline{Switch(packet.what), folder, {}};
 }

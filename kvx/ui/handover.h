@@ -9,14 +9,16 @@
 
 #include <optional>
 
-// Hands the switch to the running Kvx and returns its answer as an exit code; exitfailed when it
-// cannot be reached or does not answer. For /exit it waits until that Kvx has ended.
-int Handover(Switch what);
+// Hands the switch (and its folder) to the running Kvx and returns its answer as an exit code;
+// exitfailed when it cannot be reached or does not answer. For /exit it waits until that Kvx
+// has ended.
+int Handover(const Commandline& line);
 // The switch a WM_COPYDATA carries; nothing when it is none of Kvx's, or comes from a process of
 // another user or session, or from a window that is not the sending process's.
-std::optional<Switch> Receivedswitch(HWND sender, const COPYDATASTRUCT& data);
+std::optional<Commandline> Receivedswitch(HWND sender, const COPYDATASTRUCT& data);
 
-// What the message carries: the sending process and the switch.
+// What the message carries: the sending process and the switch, then the folder's characters
+// and a NUL.
 struct Handoverpacket {
     DWORD process;
     DWORD what;

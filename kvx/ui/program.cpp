@@ -7,10 +7,14 @@
 #include "instance.h"
 #include "listfiles.h"
 #include "pickers.h"
+#include "soundsets.h"
 #include "switches.h"
+
+#include "programfolder.h"
 
 #include <commctrl.h>
 #include <objbase.h>
+#include <shlobj.h>
 
 namespace {
 // /restore while a Kvx is ending (the uninstaller closed it): that Kvx could still write a sound,
@@ -20,7 +24,7 @@ int Restoreafterkvx()
     for (int tries = 0; tries < 50; ++tries) {
         {
             Instancelock alone;
-            if (alone.First()) return Runwithoutkvx(Switch::restore);
+            if (alone.First()) return Runwithoutkvx({Switch::restore, {}, {}});
         }
         Sleep(200);
     }
@@ -28,14 +32,14 @@ int Restoreafterkvx()
 }
 
 // A switch for the Kvx that runs: the window is woken, or handed the switch.
-int Tellrunningkvx(Switch what)
+int Tellrunningkvx(const Commandline& line)
 {
-    if (what == Switch::none || what == Switch::logon) {
+    if (line.what == Switch::none || line.what == Switch::logon) {
         Wakefirst();
         return exitdone;
     }
-    if (what == Switch::restore && !FindWindowW(form1class, form1caption)) return Restoreafterkvx();
-    return Handover(what);
+    if (line.what == Switch::restore && !FindWindowW(form1class, form1caption)) return Restoreafterkvx();
+    return Handover(line);
 }
 
 int Runkvx(HINSTANCE instance, Switch what)
@@ -65,9 +69,20 @@ int Runkvx(HINSTANCE instance, Switch what)
 }
 }
 
-int Kvxmain(HINSTANCE instance, const std::wstring& commandline, const std::wstring& folder)
+Kvxfolders Userfolders()
 {
-    listfolder = folder;
+    Kvxfolders folders{Programfolder(), {}};
+    PWSTR local = nullptr;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local)))
+        folders.sets = std::wstring(local) + L"\\Kvx\\sets";
+    CoTaskMemFree(local);
+    return folders;
+}
+
+int Kvxmain(HINSTANCE instance, const std::wstring& commandline, const Kvxfolders& folders)
+{
+    listfolder = folders.lists;
+    setsfolder = folders.sets;
     Commandline line = Parsecommandline(commandline);
     if (line.what == Switch::unknown) {
         Showmessage(nullptr, Switchhelp(line.text), L"Kvx", MB_OK | MB_ICONWARNING);
@@ -75,14 +90,12 @@ int Kvxmain(HINSTANCE instance, const std::wstring& commandline, const std::wstr
     }
     // Checked before anything is loaded, so a second start touches no list or count.
     Instancelock lock;
-    if (!lock.First()) return Tellrunningkvx(line.what);
+    if (!lock.First()) return Tellrunningkvx(line);
     switch (line.what) {
-    case Switch::change:
-    case Switch::pause:
-    case Switch::resume:
-    case Switch::restore:
-    case Switch::exit: return Runwithoutkvx(line.what);
-    default: return Runkvx(instance, line.what);
+    case Switch::none:
+    case Switch::show:
+    case Switch::logon: return Runkvx(instance, line.what);
+    default: return Runwithoutkvx(line);
     }
 }
 

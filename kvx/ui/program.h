@@ -6,8 +6,16 @@
 
 #include <string>
 
-// Runs Kvx with the command line, keeping the lists in folder. Returns the exit code.
-int Kvxmain(HINSTANCE instance, const std::wstring& commandline, const std::wstring& folder);
+// Where Kvx keeps its files: the lists (the program's folder) and the imported sound sets
+// (%LOCALAPPDATA%\Kvx\sets).
+struct Kvxfolders {
+    std::wstring lists;
+    std::wstring sets;
+};
+// The folders of this user and program.
+Kvxfolders Userfolders();
+// Runs Kvx with the command line. Returns the exit code.
+int Kvxmain(HINSTANCE instance, const std::wstring& commandline, const Kvxfolders& folders);
 // The keyboard of Kvx's windows: Tab, arrows, Enter and Esc in the dialogs and the main window,
 // and the main window's keys. True when msg was handled and must not be dispatched.
 bool Kvxmessage(MSG& msg);

@@ -1,0 +1,236 @@
+// Sound sets: a round trip from one tree to another, sets that are not sets, and an export cut
+// short.
+#include "folders.h"
+#include "keylist.h"
+#include "listfiles.h"
+#include "originals.h"
+#include "registry.h"
+#include "schemetable.h"
+#include "scratch.h"
+#include "settings.h"
+#include "soundsets.h"
+#include "switches.h"
+#include "text.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+namespace {
+
+using Rowlist = std::vector<std::wstring>;
+const std::wstring root = std::wstring(appsroot) + L"\\";
+
+// A tree of applications and events; lists by (application, event number).
+void Puttree(const std::vector<std::pair<std::wstring, Rowlist>>& apps)
+{
+    for (const auto& [app, events] : apps)
+        for (const std::wstring& event : events) Putkey(root + app + L"\\" + event);
+}
+
+void Loadtable(const std::wstring& folder)
+{
+    listfolder = folder;
+    Buildtable();
+    Loadoriginals();
+    Loadalllists();
+}
+
+Rowlist Listed(int16_t app, int16_t event)
+{
+    Rowlist rows;
+    for (int16_t k = 0; k < soundlists.Count(app, event); ++k) rows.push_back(soundlists.Get(app, event, k));
+    return rows;
+}
+
+std::string Sound(int samples, char tone)
+{
+    std::string bytes = Wavebytes(samples);
+    std::fill(bytes.begin() + 44, bytes.end(), tone);
+    return bytes;
+}
+
+TEST(Soundsets, ARoundTripGivesTheSameEventsTheSameSoundsWhateverTheirNames)
+{
+    Scratchfolder here, sets;
+    setsfolder = sets.File(L"imported");
+    std::map<std::wstring, std::string> bytes = {
+        {L"音\\チャイム.wav", Sound(40, 'a')},   {L"Beyoncé 효과음\\Café.wav", Sound(50, 'b')},
+        {L"a\\ding.wav", Sound(60, 'c')},        {L"b\\ding.wav", Sound(70, 'd')},
+        {L"text.wav", "not a sound at all"},
+    };
+    for (const auto& [name, content] : bytes) {
+        Createfolders(Parentfolder(here.File(name)));
+        Writebytes(here.File(name), content);
+    }
+    auto at = [&](const wchar_t* name) { return here.File(name); };
+    std::wstring setfolder = sets.File(L"私のセット");
+    {
+        Scratchregistry scratch;
+        Puttree({{L".Default", {L".Default", L"Open"}}, {L"Explorer", {L"Navigating"}}});
+        Loadtable(here.path());
+        // The same file in two lists; two files of one name; a missing and an unplayable file.
+        ASSERT_TRUE(Savedata(1, 0, {at(L"音\\チャイム.wav"), at(L"a\\ding.wav"), at(L"b\\ding.wav"), at(L"gone.wav")}));
+        ASSERT_TRUE(Savedata(1, 1, {at(L"Beyoncé 효과음\\Café.wav"), at(L"A\\DING.WAV")}));
+        ASSERT_TRUE(Savedata(2, 0, {at(L"b\\ding.wav"), at(L"text.wav")}));
+        int reported = 0;
+        Exportresult result = Exportset(setfolder, L"私のセット", [&](int done, int total) {
+            EXPECT_EQ(done, ++reported);
+            EXPECT_EQ(total, 4);
+        });
+        ASSERT_TRUE(result.done) << Toansi(result.why);
+        EXPECT_EQ(result.written, 4) << "each file once";
+        EXPECT_EQ(result.leftout, 2) << "the missing and the unplayable file";
+        EXPECT_EQ(Foldernames(sets.path()), Rowlist{L"私のセット"}) << "nothing left beside it";
+        for (const wchar_t* copy : {L".Default\\.Default\\チャイム.wav", L".Default\\.Default\\ding.wav",
+                                    L".Default\\.Default\\ding (2).wav", L".Default\\Open\\Café.wav"})
+            EXPECT_TRUE(Fileexists(setfolder + L"\\" + copy)) << Toansi(copy);
+        EXPECT_EQ(Readbytes(setfolder + L"\\" + setfilename).substr(0, 18), "\xEF\xBB\xBFKvx sound set 1");
+    }
+
+    // Another PC: the same applications, Explorer without Navigating, lists of its own.
+    Scratchfolder there;
+    Scratchregistry scratch;
+    Puttree({{L".default", {L".Default", L"open"}}, {L"Explorer", {L"Close"}}});
+    Writebytes(there.File(L"mine.wav"), Sound(30, 'z'));
+    Writebytes(there.File(L".default-0.dat"), Toansi(there.File(L"mine.wav")) + "\r\n");
+    Loadtable(there.path());
+    Setread read = Readset(setfolder);
+    ASSERT_TRUE(read.set) << Toansi(read.fault);
+    EXPECT_EQ(read.set->name, L"私のセット");
+    Importplan plan = Planimport(*read.set, setfolder);
+    EXPECT_EQ(plan.events.size(), 2u);
+    EXPECT_EQ(plan.sounds, 5);
+    EXPECT_EQ(plan.lacking, Rowlist{L"Explorer\\Navigating"});
+    Importresult result = Importset(*read.set, setfolder, plan);
+    ASSERT_TRUE(result.done) << Toansi(result.why);
+    EXPECT_EQ(result.added, 5);
+    EXPECT_EQ(Parentfolder(result.copiedto), setsfolder);
+    auto heard = [](const Rowlist& rows) {
+        std::vector<std::string> sounds;
+        for (const std::wstring& row : rows) sounds.push_back(Readbytes(row));
+        return sounds;
+    };
+    Loadtable(there.path());
+    Rowlist first = Listed(1, 0), second = Listed(1, 1);
+    ASSERT_EQ(first.size(), 4u);
+    EXPECT_EQ(first[0], there.File(L"mine.wav")) << "nothing of the user's list goes";
+    EXPECT_EQ(heard(Rowlist(first.begin() + 1, first.end())),
+              (std::vector<std::string>{bytes[L"音\\チャイム.wav"], bytes[L"a\\ding.wav"], bytes[L"b\\ding.wav"]}));
+    EXPECT_EQ(heard(second), (std::vector<std::string>{bytes[L"Beyoncé 효과음\\Café.wav"], bytes[L"a\\ding.wav"]}));
+    for (const std::wstring& row : first) EXPECT_TRUE(row.starts_with(result.copiedto) || row == there.File(L"mine.wav"));
+
+    // The same set again: everything is there already, so nothing is copied or changed.
+    std::string before = Readbytes(there.File(L".default-0.dat"));
+    Importplan again = Planimport(*read.set, setfolder);
+    EXPECT_EQ(again.sounds, 0);
+    EXPECT_EQ(again.duplicates, 5);
+    EXPECT_TRUE(Importset(*read.set, setfolder, again).done);
+    EXPECT_EQ(Foldernames(setsfolder).size(), 1u);
+    EXPECT_EQ(Readbytes(there.File(L".default-0.dat")), before);
+}
+
+TEST(Soundsets, AFolderThatIsNoSetIsRefusedWithNothingCopiedOrChanged)
+{
+    Scratchfolder lists, sets, candidates;
+    setsfolder = sets.File(L"imported");
+    Scratchregistry scratch;
+    Puttree({{L"App", {L"Open"}}});
+    Writebytes(lists.File(L"App-0.dat"), "keep.wav\r\n");
+    Loadtable(lists.path());
+    const std::string good = Wavebytes(16);
+    const std::string header = "\xEF\xBB\xBFKvx sound set 1\r\nname\tx\r\nevent\tApp\tOpen\tlabel\r\n";
+    std::string many = header;
+    for (int k = 0; k < 102; ++k) many += "sound\tApp\\Open\\s.wav\r\n";
+    struct Case {
+        const char* name;
+        std::string setfile;  // "" for none
+        std::function<void(const std::wstring& folder)> more;
+    };
+    const std::vector<Case> cases = {
+        {"no kvxset.txt", "", {}},
+        {"another kind of file", "\xEF\xBB\xBFname\tx\r\n", {}},
+        {"a line that does not parse", header + "sound\tApp\\Open\\s.wav\r\nvolume\t11\r\n", {}},
+        {"a sound before any event", "\xEF\xBB\xBFKvx sound set 1\r\nsound\ts.wav\r\n", {}},
+        {"a bad escape", header + "sound\tApp\\Open\\%G1.wav\r\n", {}},
+        {"bytes that are not UTF-8", header + "sound\t\xFF\xFE.wav\r\n", {}},
+        {"a path out of the folder with ..", header + "sound\t..\\outside.wav\r\n", {}},
+        {"a path out of the folder deeper down", header + "sound\tApp\\..\\..\\outside.wav\r\n", {}},
+        {"dots and a blank, which Windows makes ..", header + "sound\tApp\\.. \\..\\x.wav\r\n", {}},
+        {"an absolute path", header + "sound\tC:\\Windows\\Media\\chimes.wav\r\n", {}},
+        {"a path from the root", header + "sound\t\\Windows\\x.wav\r\n", {}},
+        {"a network path", header + "sound\t\\\\server\\share\\x.wav\r\n", {}},
+        {"a stream of a file", header + "sound\tApp\\Open\\s.wav:hidden\r\n", {}},
+        {"a device", header + "sound\tApp\\CON.wav\r\n", {}},
+        {"a sound that is not there", header + "sound\tApp\\Open\\gone.wav\r\n", {}},
+        {"a sound that cannot play", header + "sound\tApp\\Open\\text.wav\r\n",
+         [](const std::wstring& folder) { Writebytes(folder + L"\\App\\Open\\text.wav", "text"); }},
+        {"more than 101 sounds for an event", many, {}},
+        {"a file bigger than a sound file could be", header + "sound\tApp\\Open\\huge.wav\r\n",
+         [&good](const std::wstring& folder) {
+             std::wstring huge = folder + L"\\App\\Open\\huge.wav";
+             Writebytes(huge, good);
+             Kernelhandle file = Ownfile(CreateFileW(huge.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+             LARGE_INTEGER size{};
+             size.QuadPart = 0x100000000ll + 9;
+             SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN);
+             SetEndOfFile(file.get());
+         }},
+    };
+    const std::string listbefore = Readbytes(lists.File(L"App-0.dat"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::wstring folder = candidates.File(std::to_wstring(&c - cases.data()));
+        Createfolders(folder + L"\\App\\Open");
+        Writebytes(folder + L"\\App\\Open\\s.wav", good);
+        if (!c.setfile.empty()) Writebytes(folder + L"\\" + setfilename, c.setfile);
+        if (c.more) c.more(folder);
+        Setread read = Readset(folder);
+        EXPECT_FALSE(read.set.has_value());
+        EXPECT_FALSE(read.fault.empty()) << "the user is told why";
+        EXPECT_EQ(Importfromscript(folder), exitfailed);
+        EXPECT_FALSE(Fileexists(setsfolder)) << "nothing copied";
+        EXPECT_EQ(Readbytes(lists.File(L"App-0.dat")), listbefore) << "no list changed";
+        EXPECT_EQ(Listed(1, 0), Rowlist{L"keep.wav"});
+    }
+    // The same folder with a set that is one is taken.
+    std::wstring folder = candidates.File(L"0");
+    Writebytes(folder + L"\\" + setfilename, header + "sound\tApp/Open/s.wav\r\n");
+    EXPECT_EQ(Importfromscript(folder), exitdone);
+    EXPECT_EQ(Listed(1, 0).size(), 2u);
+}
+
+TEST(Soundsets, AnExportCutShortLeavesNoFolder)
+{
+    Scratchfolder here, sets;
+    Scratchregistry scratch;
+    Puttree({{L"App", {L"Open"}}});
+    Rowlist sounds;
+    for (int k = 0; k < 5; ++k) sounds.push_back(here.Sound(L"s" + std::to_wstring(k) + L".wav"));
+    Loadtable(here.path());
+    ASSERT_TRUE(Savedata(1, 0, sounds));
+    const std::wstring target = sets.File(L"set");
+    // Half-way, the folder being built goes away, or the target is taken by another file.
+    const std::vector<std::pair<const char*, std::function<void()>>> faults = {
+        {"the folder being built is gone",
+         [&] {
+             for (const std::wstring& name : Foldernames(sets.path())) Removetree(sets.File(name));
+         }},
+        {"the target is taken", [&] { Writebytes(target, "taken"); }},
+    };
+    for (const auto& [name, fault] : faults) {
+        SCOPED_TRACE(name);
+        Removetree(target);
+        DeleteFileW(target.c_str());
+        Exportresult result = Exportset(target, L"set", [&](int done, int) {
+            if (done == 2) fault();
+        });
+        EXPECT_FALSE(result.done);
+        EXPECT_FALSE(result.why.empty());
+        Rowlist left = Foldernames(sets.path());
+        EXPECT_TRUE(left.empty() || (left == Rowlist{L"set"} && !Isfolder(target))) << "no half set, no building left";
+    }
+}
+
+}
