@@ -1,6 +1,7 @@
 #include "form1.h"
 #include "kvxwindows.h"
 #include "form2.h"
+#include "form4.h"
 #include "layoutcheck.h"
 #include "sessionsounds.h"
 
@@ -40,6 +41,14 @@ TEST_F(Layout, ControlsStayInsideTheirWindowsAt96And144Dpi)
         DestroyWindow(options);
     }
     windowsplayssessionhook.reset();
+    // The progress window of a sound set.
+    Showform4(Form1(), L"サウンドセットを書き出す", L"サウンドをコピーしています");
+    ASSERT_NE(Form4(), nullptr);
+    for (UINT dpi : {96u, 120u, 144u}) {
+        Changewindowdpi(Form4(), dpi);
+        Checklayout(Form4(), Form4layout(), dpi, {});
+    }
+    Unloadform4();
 }
 
 TEST_F(Layout, TabOrderRunsThroughTheControlsWithCommand8AfterCombo1)
