@@ -1,5 +1,6 @@
 #include "scratch.h"
 
+#include "folders.h"
 #include "pickers.h"
 #include "text.h"
 
@@ -22,26 +23,6 @@ std::wstring Uniquename(const wchar_t* prefix)
            std::to_wstring(GetTickCount());
 }
 
-void Removetree(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring full = folder + L"\\" + name;
-            SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                Removetree(full);
-            else
-                DeleteFileW(full.c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(folder.c_str());
-}
 }
 
 Scratchregistry::Scratchregistry() : name_(L"Software\\KvxTests\\" + Uniquename(L"t"))
@@ -192,16 +173,7 @@ bool Fileexists(const std::wstring& path)
 
 std::vector<std::wstring> Filesin(const std::wstring& folder)
 {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
+    return Foldernames(folder);
 }
 
 HDROP Makedrop(const std::vector<std::wstring>& paths, POINT at)
@@ -226,7 +198,7 @@ std::wstring Soundcapture()
     return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
 }
 
-int Runprogram(const std::wstring& program, const std::wstring& arguments)
+int Runprogram(const std::wstring& program, const std::wstring& arguments, const std::function<void()>& whilewaiting)
 {
     std::wstring command = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup{};
@@ -236,9 +208,21 @@ int Runprogram(const std::wstring& program, const std::wstring& arguments)
                         &process))
         return -1;
     Kernelhandle thread(process.hThread), owned(process.hProcess);
+    HANDLE child = owned.get();
+    for (ULONGLONG until = GetTickCount64() + 30000;
+         MsgWaitForMultipleObjects(1, &child, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0;) {
+        if (whilewaiting) whilewaiting();
+        if (GetTickCount64() > until) return -1;
+    }
     DWORD code = 0;
-    if (WaitForSingleObject(owned.get(), 30000) != WAIT_OBJECT_0 || !GetExitCodeProcess(owned.get(), &code)) return -1;
-    return int(code);
+    return GetExitCodeProcess(child, &code) ? int(code) : -1;
+}
+
+std::wstring Besidethistest(const std::wstring& name)
+{
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return Parentfolder(self) + L"\\" + name;
 }
 
 void Presskey(WORD key, bool ctrl)

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -71,8 +72,13 @@ std::string Rawvalue(const std::wstring& keypath, const std::wstring& name, DWOR
 // The file that Wine's sound output goes to while the tests run (scripts/test), or empty. Its size
 // is what was played of the sound last opened.
 std::wstring Soundcapture();
-// Runs a program with arguments and returns its exit code; -1 when it could not start or end.
-int Runprogram(const std::wstring& program, const std::wstring& arguments);
+// Runs a program with arguments and returns its exit code; -1 when it could not start or end
+// within 30 s. whilewaiting runs every few milliseconds meanwhile (to handle this thread's
+// messages when the program talks to its windows).
+int Runprogram(const std::wstring& program, const std::wstring& arguments,
+               const std::function<void()>& whilewaiting = {});
+// A file in the folder of this test program (the helper programs the tests start).
+std::wstring Besidethistest(const std::wstring& name);
 
 // Whole file as bytes; "<missing>" when it cannot be read.
 std::string Readbytes(const std::wstring& path);

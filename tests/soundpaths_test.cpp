@@ -45,14 +45,6 @@ std::pair<DWORD, std::string> Storedvalue(const std::wstring& keypath)
     return {type, bytes};
 }
 
-std::wstring Besidethistest(const wchar_t* name)
-{
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring folder = self;
-    return folder.substr(0, folder.rfind(L'\\') + 1) + name;
-}
-
 class Soundpaths : public Kvxwindows {
 protected:
     void SetUp() override

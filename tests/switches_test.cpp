@@ -22,14 +22,6 @@ using Rowlist = std::vector<std::wstring>;
 
 const std::wstring defaultcurrent = Currentpath(L".Default", L".Default");
 
-std::wstring Besidethistest(const wchar_t* name)
-{
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring folder = self;
-    return folder.substr(0, folder.rfind(L'\\') + 1) + name;
-}
-
 class Switches : public Kvxwindows {
 protected:
     void SetUp() override
@@ -43,25 +35,9 @@ protected:
     // answering meanwhile; -1 when it did not end.
     int Kvxexe(const std::wstring& line)
     {
-        std::wstring program = Besidethistest(L"kvxchild.exe");
-        std::wstring command = L"\"" + program + L"\" \"" + scratch.keypath() + L"\" \"" + folder.path() + L"\" " + line;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &process))
-            return -1;
-        Kernelhandle thread(process.hThread), owned(process.hProcess);
-        // The main window here may end meanwhile (/exit): its quit message is taken here too.
-        HANDLE child = owned.get();
-        for (ULONGLONG until = GetTickCount64() + 30000;
-             MsgWaitForMultipleObjects(1, &child, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0;) {
-            Pump();
-            if (GetTickCount64() > until) return -1;
-        }
-        DWORD code = 0;
-        GetExitCodeProcess(owned.get(), &code);
-        return int(code);
+        // This thread's main window answers meanwhile, and may end (/exit): Pump takes its quit.
+        return Runprogram(Besidethistest(L"kvxchild.exe"),
+                          L"\"" + scratch.keypath() + L"\" \"" + folder.path() + L"\" " + line, [] { Pump(); });
     }
     std::wstring Told() { return Fromwide(Readbytes(folder.File(L"message.txt"))); }
     static std::wstring Fromwide(const std::string& bytes)

@@ -1,5 +1,6 @@
 #include "listedit.h"
 
+#include "folders.h"
 #include "listfiles.h"
 #include "originals.h"
 #include "playable.h"
@@ -22,15 +23,8 @@ bool Endswithwav(const std::wstring& path)
 std::vector<std::wstring> Wavfilesin(const std::wstring& folder)
 {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*.wav").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        // The pattern matches short names too: the name itself must end in .wav.
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && Endswithwav(found.cFileName))
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    for (std::wstring& name : Foldernames(folder))
+        if (Endswithwav(name) && !Isfolder(folder + L"\\" + name)) names.push_back(std::move(name));
     // In name order, as Explorer lists them.
     std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
         return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) == CSTR_LESS_THAN;
