@@ -114,15 +114,20 @@ constexpr wchar_t savefailed[] =
 // is never rewritten. When its file could not all be read, the user is asked first whether to
 // drop what was not read; with no one to ask (the end of the session) the file stays as it is.
 // False when the list could not be stored.
+// Whether List2 shows the list as saved. A row ends at a NUL: what was loaded is compared as the
+// rows hold it, so that a file of odd bytes nobody edited is never taken for edited.
+bool Shownassaved()
+{
+    std::vector<std::wstring> saved = Savedsounds(curapp, curevent);
+    for (std::wstring& entry : saved) entry = Cutnull(entry);
+    return Listrows(Item(List2)) == saved;
+}
+
 bool Savelist(bool canask)
 {
     if (!Validevent(curapp, curevent)) return true;
+    if (Shownassaved()) return true;
     std::vector<std::wstring> rows = Listrows(Item(List2));
-    // A row ends at a NUL: what was loaded is compared as the rows hold it, so that a file of
-    // odd bytes nobody edited is never taken for edited.
-    std::vector<std::wstring> saved = Savedsounds(curapp, curevent);
-    for (std::wstring& entry : saved) entry = Cutnull(entry);
-    if (rows == saved) return true;
     std::wstring unread = Unreadnote(curapp, curevent);
     if (!unread.empty()) {
         std::wstring question = L"このサウンドリストのファイルには読み込めなかった部分（" + unread +
@@ -202,6 +207,20 @@ void Showshownevent()
     Showsounds(Item(List2), curapp, curevent);
     Updateeditbuttons();
     Showcurrentline();
+}
+
+// Imports as run, then shows what the shown list got, unless it held edits that were not saved
+// (a list whose file could not be read whole, kept as it is), which an import leaves alone.
+template <typename Import>
+auto Importandshow(Import&& import)
+{
+    bool shownassaved = Shownassaved();
+    auto result = import();
+    if (shownassaved)
+        Showshownevent();
+    else
+        InvalidateRect(Item(List1), nullptr, TRUE);
+    return result;
 }
 
 // Shows another application, at its event 0, from the table: its list files are not read again.
@@ -481,9 +500,7 @@ LRESULT OnCopydata(HWND sender, const COPYDATASTRUCT& data)
     case Switch::exportset: return Savelist(false) ? Exportfromscript(line->folder) : exitfailed;
     case Switch::importset: {
         if (!Savelist(false)) return exitfailed;
-        int result = Importfromscript(line->folder);
-        Showshownevent();
-        return result;
+        return Importandshow([&] { return Importfromscript(line->folder); });
     }
     case Switch::show:
     case Switch::logon:
@@ -512,7 +529,7 @@ void OnMexportclick()
 
 void OnMimportclick()
 {
-    if (Savebeforeswitch() && Importfromuser(state.window)) Showshownevent();
+    if (Savebeforeswitch()) Importandshow([] { return Importfromuser(state.window); });
 }
 
 Trayactions Traymenu()
