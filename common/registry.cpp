@@ -141,7 +141,9 @@ int32_t Enumregkeys(HKEY root, const std::wstring& keypath)
         std::wstring name(buffer.data(), length);
         // Such a name is left out: the list files and counts name keys in the code page, and a
         // name it cannot spell ("Victim¥Open") would be taken for another key's ("Victim\Open").
-        if (!Fitsansi(name)) continue;
+        // So is one holding a NUL (made through the native interface): every path built from it
+        // would end there and name another key.
+        if (!Fitsansi(name) || name.find(L'\0') != std::wstring::npos) continue;
         // A name that does not fit the ANSI buffer ends the listing like the end of the list does.
         if (Toansi(name).size() >= namebuffer) break;
         names.push_back(std::move(name));

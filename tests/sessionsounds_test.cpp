@@ -115,10 +115,14 @@ TEST_F(Sessionsounds, TheAnswerWaitsForTheSoundWhileTheWindowsKeepAnswering)
         Sleep(200);
         ended = true;
     };
+    // An edit of the shown list is saved before the sound: the user may end the session before
+    // the answer, and then no WM_ENDSESSION comes.
+    SendMessageW(Item(List2), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"edit.wav"));
     EXPECT_EQ(Queryend(ENDSESSION_LOGOFF), TRUE);
     EXPECT_TRUE(ended) << "answered before the sound had ended";
     EXPECT_TRUE(answered) << "the window did not answer while the sound played";
     EXPECT_EQ(Played(), Rowlist{folder.File(L"logoff.wav")});
+    EXPECT_EQ(Readbytes(folder.File(L".Default-0.dat")), "a.wav\r\nb.wav\r\nedit.wav\r\n");
 }
 
 TEST_F(Sessionsounds, WithTheSystemsPlayerTheAnswerComesAtTheSoundsEnd)

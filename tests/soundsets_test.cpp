@@ -201,6 +201,38 @@ TEST(Soundsets, AFolderThatIsNoSetIsRefusedWithNothingCopiedOrChanged)
     EXPECT_EQ(Listed(1, 0).size(), 2u);
 }
 
+TEST(Soundsets, AnImportThatCannotSaveAListPutsEveryListBack)
+{
+    Scratchfolder here, sets, set;
+    setsfolder = sets.File(L"imported");
+    Scratchregistry scratch;
+    Puttree({{L"App", {L"Close", L"Open"}}});
+    Writebytes(here.File(L"App-0.dat"), "");
+    Writebytes(here.File(L"App-1.dat"), "");
+    Loadtable(here.path());
+    Createfolders(set.File(L"App"));
+    Writebytes(set.File(L"App\\one.wav"), Sound(20, 'o'));
+    Writebytes(set.File(L"App\\소리.wav"), Sound(30, 's'));
+    Writebytes(set.File(setfilename), "\xEF\xBB\xBFKvx sound set 1\r\nevent\tApp\tClose\t\r\nsound\tApp\\one.wav\r\n"
+                                      "event\tApp\tOpen\t\r\nsound\tApp\\" + std::string("\xEC\x86\x8C\xEB\xA6\xAC") + ".wav\r\n");
+    Setread read = Readset(set.path());
+    ASSERT_TRUE(read.set) << Toansi(read.fault);
+    Importplan plan = Planimport(*read.set, set.path());
+    ASSERT_EQ(plan.sounds, 2);
+    // Another program holds the second list file: it cannot be replaced.
+    Kernelhandle held = Ownfile(CreateFileW(here.File(L"App-1.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    Importresult result = Importset(*read.set, set.path(), plan);
+    held.reset();
+    EXPECT_FALSE(result.done);
+    EXPECT_NE(result.why.find(L"元のまま"), std::wstring::npos) << Toansi(result.why);
+    EXPECT_EQ(Readbytes(here.File(L"App-0.dat")), "") << "the list saved first is put back, in its own form";
+    EXPECT_EQ(Listed(1, 0), Rowlist{});
+    EXPECT_EQ(Getsetting(L"listcountApp-0", L""), L"0");
+    EXPECT_TRUE(Foldernames(setsfolder).empty()) << "no copies left that no list names";
+}
+
 TEST(Soundsets, AnExportCutShortLeavesNoFolder)
 {
     Scratchfolder here, sets;

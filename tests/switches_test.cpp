@@ -14,6 +14,8 @@
 #include "text.h"
 
 #include <algorithm>
+#include <cstring>
+#include <cwchar>
 #include <functional>
 
 namespace {
@@ -188,43 +190,45 @@ TEST_F(Switches, ShowStartsKvxOrShowsTheRunningOne)
     EXPECT_TRUE(IsWindowVisible(Form1()));
 }
 
-TEST_F(Switches, OnlyAProcessOfThisUserAndSessionIsListenedTo)
+TEST_F(Switches, OnlyAProcessOfThisUserAndSessionThatKnowsTheSecretIsListenedTo)
 {
     Start();
     Putvalue(defaultcurrent, L"", L"old.wav");
     HWND mine = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    struct Case {
-        const char* name;
-        HWND sender;
-        DWORD process;
-        ULONG_PTR tag;
-    };
-    const Case cases[] = {
-        {"a window that is not the named process's", mine, GetCurrentProcessId() + 4, handovertag},
-        {"a process that does not exist", nullptr, 0xFFFFFFF0u, handovertag},
-        {"no sending window", nullptr, GetCurrentProcessId(), handovertag},
-        {"not Kvx's message", mine, GetCurrentProcessId(), handovertag + 1},
-    };
-    // The message: the header, then the folder (none) and its NUL.
+    BYTE secret[16] = {};
+    ASSERT_TRUE(Readhandoversecret(secret)) << "the running Kvx keeps its secret where its user may read it";
+    BYTE guessed[16] = {};
+    // The message: the header, then the folder and its NUL.
     struct Packet {
         Handoverpacket header;
-        wchar_t folder[1];
+        wchar_t folder[4];
     };
-    auto send = [](HWND sender, DWORD process, ULONG_PTR tag, DWORD size = sizeof(Packet)) {
-        Packet packet{{process, DWORD(Switch::change)}, {L'\0'}};
+    auto send = [](HWND sender, DWORD process, const BYTE* key, ULONG_PTR tag, Switch what = Switch::change,
+                   const wchar_t* folder = L"", DWORD size = sizeof(Packet)) {
+        Packet packet{{process, DWORD(what), {}}, {}};
+        std::memcpy(packet.header.secret, key, 16);
+        std::wcsncpy(packet.folder, folder, 3);
         COPYDATASTRUCT data{tag, size, &packet};
         return SendMessageW(Form1(), WM_COPYDATA, reinterpret_cast<WPARAM>(sender), reinterpret_cast<LPARAM>(&data));
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(send(c.sender, c.process, c.tag), LRESULT(exitfailed));
-        EXPECT_EQ(Current(), L"old.wav") << "nothing done";
-    }
-    EXPECT_EQ(send(mine, GetCurrentProcessId(), handovertag, sizeof(Handoverpacket)), LRESULT(exitfailed))
-        << "a message cut short";
-    EXPECT_EQ(Current(), L"old.wav");
-    // The same message from this process, by its own window, is taken.
-    EXPECT_EQ(send(mine, GetCurrentProcessId(), handovertag), 0);
+    const DWORD self = GetCurrentProcessId();
+    struct Case {
+        const char* name;
+        LRESULT answer;
+    };
+    const Case cases[] = {
+        {"a guessed secret", send(mine, self, guessed, handovertag)},
+        {"a window that is not the named process's", send(mine, self + 4, secret, handovertag)},
+        {"a process that does not exist", send(nullptr, 0xFFFFFFF0u, secret, handovertag)},
+        {"no sending window", send(nullptr, self, secret, handovertag)},
+        {"not Kvx's message", send(mine, self, secret, handovertag + 1)},
+        {"a message cut short", send(mine, self, secret, handovertag, Switch::change, L"", sizeof(Handoverpacket))},
+        {"a set's folder that is not a full path", send(mine, self, secret, handovertag, Switch::importset, L"x")},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.answer, 0) << c.name;
+    EXPECT_EQ(Current(), L"old.wav") << "nothing done";
+    // The same message from this process, by its own window, with the secret, is taken.
+    EXPECT_EQ(send(mine, self, secret, handovertag), Handoveranswer(exitdone));
     EXPECT_NE(Current(), L"old.wav");
     DestroyWindow(mine);
 }

@@ -154,15 +154,15 @@ std::string Encode(const std::vector<std::wstring>& entries, Listencoding encodi
     return {};
 }
 
-// CON, PRN, AUX, NUL, COM0-COM9 and LPT0-LPT9 in any case, with blanks or dots after them:
-// names Windows takes for devices.
+// CON, PRN, AUX, NUL, COM0-COM9 and LPT0-LPT9 (also with the superscript digits ¹ ² ³) in any
+// case, with blanks or dots after them: names Windows takes for devices.
 bool Isdevicename(std::wstring base)
 {
     while (!base.empty() && (base.back() == L' ' || base.back() == L'.')) base.pop_back();
     for (wchar_t& c : base) c = wchar_t(std::towupper(c));
     if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL") return true;
-    return base.size() == 4 && (base.starts_with(L"COM") || base.starts_with(L"LPT")) && base[3] >= L'0' &&
-           base[3] <= L'9';
+    return base.size() == 4 && (base.starts_with(L"COM") || base.starts_with(L"LPT")) &&
+           ((base[3] >= L'0' && base[3] <= L'9') || base[3] == L'\u00B9' || base[3] == L'\u00B2' || base[3] == L'\u00B3');
 }
 
 bool Writeall(HANDLE file, const std::string& bytes)

@@ -121,7 +121,8 @@ Soundstate Checksound(const std::wstring& path)
     Kernelhandle file = Ownfile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     // A file that cannot be opened now cannot be played now either; it is judged again next time.
-    if (!file) return Soundstate::unplayable;
+    // A name that opens a device (a pipe, a port) is no sound file, and is never read.
+    if (!file || GetFileType(file.get()) != FILE_TYPE_DISK) return Soundstate::unplayable;
     bool playable = Playablewave(Headreader(file.get(), size), size);
     verdicts.insert_or_assign(path, Verdict{size, written, playable});
     return playable ? Soundstate::playable : Soundstate::unplayable;

@@ -318,13 +318,18 @@ Exportresult Exportset(const std::wstring& folder, const std::wstring& name, con
     }
     if (!Writewhole(building + L"\\" + setfilename, Setfile(plan.set)))
         return fail(Lasterror(std::wstring(setfilename) + L" を書き込めませんでした。"));
-    // An empty target folder gives way to the set, and comes back if the set cannot take its place.
-    bool emptied = Isfolder(folder) && RemoveDirectoryW(folder.c_str());
+    // An empty target folder steps aside for the set, and goes once the set is in its place, or
+    // comes back when the set cannot take it (a folder open elsewhere cannot be renamed).
+    std::wstring aside = building + L".old";
+    bool stepped = Isfolder(folder);
+    if (stepped && !MoveFileExW(folder.c_str(), aside.c_str(), 0))
+        return fail(Lasterror(L"書き出し先のフォルダーを使えません。\r\n" + folder));
     if (!MoveFileExW(building.c_str(), folder.c_str(), MOVEFILE_WRITE_THROUGH)) {
         std::wstring why = Lasterror(L"書き出したサウンドセットを置けませんでした。\r\n" + folder);
-        if (emptied) CreateDirectoryW(folder.c_str(), nullptr);
+        if (stepped) MoveFileExW(aside.c_str(), folder.c_str(), 0);
         return fail(why);
     }
+    if (stepped) RemoveDirectoryW(aside.c_str());
     result.done = true;
     result.written = int(plan.copies.size());
     result.leftout = plan.leftout;
@@ -438,6 +443,11 @@ Importresult Importset(const Soundset& set, const std::wstring& folder, const Im
         result.done = true;
         return result;
     }
+    // Without its own folder (the system could not tell where) Kvx writes nowhere else.
+    if (setsfolder.empty()) {
+        result.why = L"サウンドセットを置くフォルダー（%LOCALAPPDATA%\\Kvx\\sets）がわかりません。";
+        return result;
+    }
     std::wstring target = Newsetfolder(set.name);
     if (!Createfolders(target)) {
         result.why = Lasterror(L"サウンドセットのフォルダーを作れません。\r\n" + target);
@@ -457,28 +467,38 @@ Importresult Importset(const Soundset& set, const std::wstring& folder, const Im
         }
         if (progress) progress(++done, int(copies.size()));
     }
-    // The lists last: a list that cannot be saved puts every list saved before it back.
+    // The lists last. A list that cannot be saved (or whose count cannot be stored, after its
+    // file was written) puts back every list touched, itself included; the copies go only when
+    // no list names them any more.
     struct Before {
         int16_t app, event;
         std::vector<std::wstring> entries;
         Listencoding encoding;
     };
-    std::vector<Before> saved;
+    std::vector<Before> touched;
     for (const Importevent& adding : plan.events) {
         std::vector<std::wstring> entries = Savedentries(adding.app, adding.event);
-        Before before{adding.app, adding.event, entries, soundlists.Encoding(adding.app, adding.event)};
+        touched.push_back({adding.app, adding.event, entries, soundlists.Encoding(adding.app, adding.event)});
+        size_t had = entries.size();
         for (const std::wstring& sound : adding.sounds) entries.push_back(target + L"\\" + sound);
         if (!Savedata(adding.app, adding.event, entries)) {
-            for (const Before& back : saved) {
+            bool putback = true;
+            for (const Before& back : touched) {
+                // A list whose file was not replaced holds what it held.
+                if (Savedentries(back.app, back.event) == back.entries) continue;
                 soundlists.Setfileform(back.app, back.event, back.encoding, unreadnone);
-                Savedata(back.app, back.event, back.entries);
+                putback &= Savedata(back.app, back.event, back.entries);
             }
             result.why = L"サウンドリストを保存できませんでした。\r\n" + Listfilename(adding.app, adding.event);
-            Removetree(target);
+            if (putback) {
+                Removetree(target);
+                result.why += L"\r\nリストは元のままです。";
+            } else
+                result.why += L"\r\n元に戻せなかったリストがあります。コピーしたサウンドは残しています:\r\n" + target;
             return result;
         }
-        saved.push_back(std::move(before));
-        result.added += int(adding.sounds.size());
+        // A list takes 101 sounds at most: only what it kept counts.
+        result.added += int(std::min(entries.size(), size_t(Soundtable::capacity)) - had);
     }
     result.done = true;
     result.copiedto = target;

@@ -97,6 +97,10 @@ struct Form1state {
     bool closing = false;
     // While the end of the session waits for its sound.
     bool endingsound = false;
+    // While a sound set is written or read from the menu (its questions let messages through):
+    // no second one starts, nothing is handed over, and a close waits for its end.
+    bool busy = false;
+    bool closepending = false;
     Windowfonts fonts;
     UINT showmessage = 0;
 };
@@ -476,12 +480,10 @@ void OnMrestoreclick()
 }
 
 // A switch handed over by a Kvx.exe started with one: done as its menu item does it, without a
-// question or a box (a script waits for the answer), and answered with the exit code.
-LRESULT OnCopydata(HWND sender, const COPYDATASTRUCT& data)
+// question or a box (a script waits for the answer). Returns the exit code.
+int Runhandedswitch(const Commandline& line)
 {
-    std::optional<Commandline> line = Receivedswitch(sender, data);
-    if (!line) return exitfailed;
-    switch (line->what) {
+    switch (line.what) {
     case Switch::change: {
         Passresult result = Changenow();
         Showcurrentline();
@@ -489,7 +491,7 @@ LRESULT OnCopydata(HWND sender, const COPYDATASTRUCT& data)
         return result.failed == 0 ? exitdone : exitfailed;
     }
     case Switch::pause:
-    case Switch::resume: return Setpaused(line->what == Switch::pause ? 1 : 0) ? exitdone : exitfailed;
+    case Switch::resume: return Setpaused(line.what == Switch::pause ? 1 : 0) ? exitdone : exitfailed;
     case Switch::exit: Endfromtray(); return exitdone;
     case Switch::restore: {
         bool stored = true;
@@ -497,16 +499,34 @@ LRESULT OnCopydata(HWND sender, const COPYDATASTRUCT& data)
     }
     // A set holds the lists as saved: the shown one first (a list with parts that could not be
     // read stays as its file is, there being no one to ask).
-    case Switch::exportset: return Savelist(false) ? Exportfromscript(line->folder) : exitfailed;
+    case Switch::exportset: return Savelist(false) ? Exportfromscript(line.folder) : exitfailed;
     case Switch::importset: {
         if (!Savelist(false)) return exitfailed;
-        return Importandshow([&] { return Importfromscript(line->folder); });
+        return Importandshow([&] { return Importfromscript(line.folder); });
     }
     case Switch::show:
     case Switch::logon:
     case Switch::none: Showform1(); return exitdone;
     default: return exitbadswitch;
     }
+}
+
+LRESULT OnCopydata(HWND sender, const COPYDATASTRUCT& data)
+{
+    std::optional<Commandline> line = Receivedswitch(sender, data);
+    if (!line) return 0;
+    return Handoveranswer(state.busy ? exitfailed : Runhandedswitch(*line));
+}
+
+// The sound-set commands of the menu, one at a time; a close asked for meanwhile comes after.
+template <typename Command>
+void Asbusy(Command&& command)
+{
+    if (state.busy) return;
+    state.busy = true;
+    command();
+    state.busy = false;
+    if (std::exchange(state.closepending, false)) PostMessageW(state.window, WM_CLOSE, 0, 0);
 }
 
 const Commandroute routes[] = {
@@ -524,12 +544,16 @@ const Commandroute routes[] = {
 // The sound sets carry the lists as saved: the shown one is saved first.
 void OnMexportclick()
 {
-    if (Savebeforeswitch()) Exportfromuser(state.window);
+    Asbusy([] {
+        if (Savebeforeswitch()) Exportfromuser(state.window);
+    });
 }
 
 void OnMimportclick()
 {
-    if (Savebeforeswitch()) Importandshow([] { return Importfromuser(state.window); });
+    Asbusy([] {
+        if (Savebeforeswitch()) Importandshow([] { return Importfromuser(state.window); });
+    });
 }
 
 Trayactions Traymenu()
@@ -561,6 +585,8 @@ void Startup(bool logon)
 {
     // Nothing stored yet: this user starts Kvx for the first time.
     bool firstuse = !Regkeyexists(HKEY_CURRENT_USER, settingskey);
+    // Before the window listens to switches handed over.
+    Publishhandover();
     Seedfromclock();
     ShowWindow(state.window, SW_HIDE);
     // Nothing is shown yet, so selecting the first application saves nothing.
@@ -608,9 +634,12 @@ void Startup(bool logon)
 // installer) or ends critically.
 LRESULT OnQueryendsession(LPARAM reason)
 {
-    if (state.closing || state.endingsound) return TRUE;
+    if (state.closing || state.endingsound || state.busy) return TRUE;
     std::optional<Sessionsound> which = Endingsound(reason);
     if (!which) return TRUE;
+    // Saved now, as WM_ENDSESSION would: a session that ends before its answer (the user's
+    // "shut down anyway") never sends WM_ENDSESSION.
+    Savelist(false);
     Kernelhandle playing = Startsound(Sessionsoundfile(*which));
     if (!playing) return TRUE;
     HWND window = state.window;
@@ -739,7 +768,12 @@ LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     case WM_ACTIVATE: OnActivate(wparam); return 0;
     case WM_SETFOCUS: OnSetfocus(); return 0;
     case WM_DPICHANGED: Changedpi(window, form1layout, state.fonts, wparam, lparam); return 0;
-    case WM_CLOSE: Shutdown(false); return 0;
+    case WM_CLOSE:
+        if (state.busy)
+            state.closepending = true;
+        else
+            Shutdown(false);
+        return 0;
     case WM_QUERYENDSESSION: return OnQueryendsession(lparam);
     case WM_ENDSESSION:
         // The process may end as soon as this returns: save and remove the icon now.

@@ -31,13 +31,11 @@ void OnCreate(HWND window)
     Buildwindow(window, form4layout, state.fonts);
 }
 
-// Only what draws the window is handled meanwhile: the copying goes on on this thread.
+// The window is drawn at once, without a look at the message queue: the copying goes on on this
+// thread, and no other message may run in the middle of it.
 void Drawnow()
 {
-    MSG message;
-    while (PeekMessageW(&message, state.window, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&message);
-    for (int id : {int(Label1), int(Progress1)})
-        while (PeekMessageW(&message, Item(id), WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&message);
+    RedrawWindow(state.window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 LRESULT CALLBACK Form4proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)

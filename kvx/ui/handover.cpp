@@ -2,8 +2,10 @@
 
 #include "form1.h"
 #include "handles.h"
+#include "instance.h"
 
 #include <windows.h>
+#include <bcrypt.h>
 
 #include <cstring>
 #include <vector>
@@ -11,6 +13,34 @@
 namespace {
 // /change over a large tree takes some seconds; a Kvx that answers nothing for this long is hung.
 constexpr UINT answertime = 120000;
+// Copying a set of hundreds of sounds may take many minutes on a slow disk.
+constexpr UINT setanswertime = 3600000;
+constexpr LRESULT answermark = 0x4B560000;  // "KV"
+constexpr DWORD secretsize = sizeof(Handoverpacket::secret);
+
+// The object holding this Kvx's secret, open for the program's life so that it stays.
+Kernelhandle secretobject;
+
+std::wstring Secretname()
+{
+    return Instancename() + L"-handover";
+}
+
+bool Readsecret(BYTE* secret)
+{
+    Kernelhandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, Secretname().c_str()));
+    if (!mapping) return false;
+    const void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, secretsize);
+    if (!view) return false;
+    std::memcpy(secret, view, secretsize);
+    UnmapViewOfFile(view);
+    return true;
+}
+
+bool Absolute(const std::wstring& path)
+{
+    return (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') || path.starts_with(L"\\\\");
+}
 // /exit: the user may first be asked whether to drop what a list file holds that was not read.
 constexpr DWORD endtime = 120000;
 
@@ -41,6 +71,31 @@ bool Sameuserandsession(DWORD process)
 }
 }
 
+void Publishhandover()
+{
+    if (secretobject) return;
+    // Made with the process's own default access: the same user may open it, no other user.
+    secretobject.reset(
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, secretsize, Secretname().c_str()));
+    if (!secretobject) return;
+    void* view = MapViewOfFile(secretobject.get(), FILE_MAP_WRITE, 0, 0, secretsize);
+    // A secret nobody could guess; without one, nothing is ever taken.
+    bool made = view && BCRYPT_SUCCESS(BCryptGenRandom(nullptr, static_cast<BYTE*>(view), secretsize,
+                                                       BCRYPT_USE_SYSTEM_PREFERRED_RNG));
+    if (view) UnmapViewOfFile(view);
+    if (!made) secretobject.reset();
+}
+
+bool Readhandoversecret(BYTE (&secret)[16])
+{
+    return Readsecret(secret);
+}
+
+LRESULT Handoveranswer(int code)
+{
+    return answermark | (code & 0xFFFF);
+}
+
 int Handover(const Commandline& line)
 {
     Switch what = line.what;
@@ -52,23 +107,26 @@ int Handover(const Commandline& line)
     AllowSetForegroundWindow(kvxprocess);
     // The message names this process by a window of its own, which the receiver checks.
     HWND self = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    Handoverpacket header{GetCurrentProcessId(), DWORD(what)};
+    Handoverpacket header{GetCurrentProcessId(), DWORD(what), {}};
+    if (!Readsecret(header.secret)) return exitfailed;
     std::vector<BYTE> packet(sizeof header + (line.folder.size() + 1) * sizeof(wchar_t));
     std::memcpy(packet.data(), &header, sizeof header);
     std::memcpy(packet.data() + sizeof header, line.folder.c_str(), (line.folder.size() + 1) * sizeof(wchar_t));
     COPYDATASTRUCT data{handovertag, DWORD(packet.size()), packet.data()};
-    DWORD_PTR answer = exitfailed;
-    bool answered = SendMessageTimeoutW(kvx, WM_COPYDATA, reinterpret_cast<WPARAM>(self),
-                                        reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, answertime, &answer) != 0;
+    DWORD_PTR answer = 0;
+    bool sets = what == Switch::exportset || what == Switch::importset;
+    bool answered = SendMessageTimeoutW(kvx, WM_COPYDATA, reinterpret_cast<WPARAM>(self), reinterpret_cast<LPARAM>(&data),
+                                        SMTO_NORMAL, sets ? setanswertime : answertime, &answer) != 0;
     if (self) DestroyWindow(self);
-    if (!answered) return exitfailed;
-    if (what == Switch::exit && answer == exitdone) {
+    if (!answered || (LRESULT(answer) & ~LRESULT(0xFFFF)) != answermark) return exitfailed;
+    int code = int(answer & 0xFFFF);
+    if (what == Switch::exit && code == exitdone) {
         // Done once the main window is gone: Kvx has saved the shown list by then, and holds no
         // list file open, so a backup may begin.
         for (DWORD waited = 0; IsWindow(kvx) && waited < endtime; waited += 50) Sleep(50);
         if (IsWindow(kvx)) return exitfailed;
     }
-    return int(answer);
+    return code;
 }
 
 std::optional<Commandline> Receivedswitch(HWND sender, const COPYDATASTRUCT& data)
@@ -80,6 +138,8 @@ std::optional<Commandline> Receivedswitch(HWND sender, const COPYDATASTRUCT& dat
         return std::nullopt;
     Handoverpacket packet{};
     std::memcpy(&packet, data.lpData, header);
+    BYTE secret[secretsize];
+    if (!Readsecret(secret) || std::memcmp(secret, packet.secret, secretsize) != 0) return std::nullopt;
     DWORD owner = 0;
     if (!sender || !GetWindowThreadProcessId(sender, &owner) || owner != packet.process) return std::nullopt;
     if (!Sameuserandsession(packet.process)) return std::nullopt;
@@ -88,5 +148,8 @@ std::optional<Commandline> Receivedswitch(HWND sender, const COPYDATASTRUCT& dat
     std::memcpy(folder.data(), static_cast<const BYTE*>(data.lpData) + header, folder.size() * sizeof(wchar_t));
     if (folder.back() != L'\0') return std::nullopt;
     folder.pop_back();
+    // The folders of sets come in full from the sender, which knew its own current folder.
+    bool sets = Switch(packet.what) == Switch::exportset || Switch(packet.what) == Switch::importset;
+    if (sets && !Absolute(folder)) return std::nullopt;
     return Commandline{Switch(packet.what), folder, {}};
 }

@@ -7,38 +7,22 @@
 #include "instance.h"
 #include "listfiles.h"
 #include "pickers.h"
+#include "programfolder.h"
 #include "soundsets.h"
 #include "switches.h"
-
-#include "programfolder.h"
 
 #include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
 
 namespace {
-// /restore while a Kvx is ending (the uninstaller closed it): that Kvx could still write a sound,
-// so the originals go back once it has let go (10 s at most).
-int Restoreafterkvx()
-{
-    for (int tries = 0; tries < 50; ++tries) {
-        {
-            Instancelock alone;
-            if (alone.First()) return Runwithoutkvx({Switch::restore, {}, {}});
-        }
-        Sleep(200);
-    }
-    return exitfailed;
-}
-
-// A switch for the Kvx that runs: the window is woken, or handed the switch.
+// A switch for the Kvx that runs with its window: the window is woken, or handed the switch.
 int Tellrunningkvx(const Commandline& line)
 {
     if (line.what == Switch::none || line.what == Switch::logon) {
         Wakefirst();
         return exitdone;
     }
-    if (line.what == Switch::restore && !FindWindowW(form1class, form1caption)) return Restoreafterkvx();
     return Handover(line);
 }
 
@@ -88,14 +72,22 @@ int Kvxmain(HINSTANCE instance, const std::wstring& commandline, const Kvxfolder
         Showmessage(nullptr, Switchhelp(line.text), L"Kvx", MB_OK | MB_ICONWARNING);
         return exitbadswitch;
     }
-    // Checked before anything is loaded, so a second start touches no list or count.
-    Instancelock lock;
-    if (!lock.First()) return Tellrunningkvx(line);
-    switch (line.what) {
-    case Switch::none:
-    case Switch::show:
-    case Switch::logon: return Runkvx(instance, line.what);
-    default: return Runwithoutkvx(line);
+    // Checked before anything is loaded, so a second start touches no list or count. A Kvx that
+    // holds the lock without a window is starting, ending (the uninstaller closed it before its
+    // /restore) or doing a switch's work alone: this one waits for its window or its end, 10 s at
+    // most, so that neither a start nor a switch is lost.
+    for (int tries = 0;; ++tries) {
+        Instancelock lock;
+        if (lock.First()) {
+            switch (line.what) {
+            case Switch::none:
+            case Switch::show:
+            case Switch::logon: return Runkvx(instance, line.what);
+            default: return Runwithoutkvx(line);
+            }
+        }
+        if (FindWindowW(form1class, form1caption) || tries == 50) return Tellrunningkvx(line);
+        Sleep(200);
     }
 }
 

@@ -86,7 +86,7 @@ bool Importfromuser(HWND owner)
     Importresult result = Importset(*read.set, folder, plan, Setform4progress);
     Unloadform4();
     if (!result.done) {
-        Tell(owner, L"サウンドセットを読み込めませんでした。何も変更していません。\r\n" + result.why, MB_ICONWARNING);
+        Tell(owner, L"サウンドセットを読み込めませんでした。\r\n" + result.why, MB_ICONWARNING);
         return false;
     }
     Tell(owner,
