@@ -55,6 +55,22 @@ std::optional<uint64_t> Filesize(const std::wstring& path)
     return uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
 }
 
+std::optional<std::string> Readfile(const std::wstring& path, uint64_t limit)
+{
+    Kernelhandle file = Ownfile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size) || uint64_t(size.QuadPart) > limit) return std::nullopt;
+    std::string bytes(size_t(size.QuadPart), '\0');
+    for (size_t done = 0; done < bytes.size();) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), bytes.data() + done, DWORD(bytes.size() - done), &got, nullptr) || got == 0)
+            return std::nullopt;
+        done += got;
+    }
+    return bytes;
+}
+
 bool Samecontent(const std::wstring& a, const std::wstring& b)
 {
     std::optional<uint64_t> sizea = Filesize(a), sizeb = Filesize(b);

@@ -18,6 +18,8 @@ std::vector<std::wstring> Foldernames(const std::wstring& folder);
 bool Isfolder(const std::wstring& path);
 // The size of a file; nothing for a folder or what cannot be looked at.
 std::optional<uint64_t> Filesize(const std::wstring& path);
+// The whole file; nothing when it cannot be read or is larger than limit bytes.
+std::optional<std::string> Readfile(const std::wstring& path, uint64_t limit);
 // Whether two files hold the same bytes.
 bool Samecontent(const std::wstring& a, const std::wstring& b);
 // The system's words for an error code, without the line end.

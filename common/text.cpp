@@ -12,6 +12,24 @@ std::string Toansi(const std::wstring& text)
     return out;
 }
 
+std::string Toutf8(const std::wstring& text)
+{
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(size_t(size > 0 ? size : 0), '\0');
+    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
+std::optional<std::wstring> Fromutf8(const std::string& bytes)
+{
+    if (bytes.empty()) return std::wstring();
+    int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), int(bytes.size()), nullptr, 0);
+    if (size <= 0) return std::nullopt;
+    std::wstring text(size_t(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), int(bytes.size()), text.data(), size);
+    return text;
+}
+
 bool Fitsansi(const std::wstring& text)
 {
     return Fromansi(Toansi(text)) == text;

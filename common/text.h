@@ -3,11 +3,16 @@
 // or a list file goes through these two.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 std::string Toansi(const std::wstring& text);
 std::wstring Fromansi(const std::string& bytes);
+// UTF-8, as list files with a byte-order mark and sound sets hold text.
+std::string Toutf8(const std::wstring& text);
+// Nothing for bytes that are not UTF-8.
+std::optional<std::wstring> Fromutf8(const std::string& bytes);
 // Whether text survives the trip to the ANSI code page and back unchanged.
 bool Fitsansi(const std::wstring& text);
 // Whether two names are the same as Windows compares file and registry names: without regard

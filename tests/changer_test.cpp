@@ -194,16 +194,6 @@ TEST_F(Changer, AnyOriginalIsRecordedExactlyReplacedAndComesBackExactly)
     const std::wstring open = root + L"App\\Open\\.Current";
     const std::wstring sound = folder.Sound(L"a.wav");
     ASSERT_TRUE(Savedata(1, 1, {sound}));
-    // A value's type and bytes as stored, read through the wide interface.
-    auto stored = [](const std::wstring& keypath, const wchar_t* name) {
-        Regkey key;
-        RegOpenKeyExW(HKEY_CURRENT_USER, keypath.c_str(), 0, KEY_READ, key.put());
-        DWORD type = 0, size = 0;
-        RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &size);
-        std::string bytes(size, '\0');
-        RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size);
-        return std::pair(type, bytes);
-    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Loadoriginals();
@@ -213,15 +203,15 @@ TEST_F(Changer, AnyOriginalIsRecordedExactlyReplacedAndComesBackExactly)
             RegSetValueExW(key.get(), L"", 0, c.type, reinterpret_cast<const BYTE*>(c.bytes.data()), DWORD(c.bytes.size()));
         }
         // (The system may have added a NUL to a string stored without one.)
-        const auto before = stored(open, L"");
+        const auto before = Storedvalue(open, L"");
         ASSERT_EQ(before.first, c.type);
         Changepass();
         EXPECT_EQ(Current(L"Open"), sound) << "the list's sound is written whatever was there";
-        EXPECT_EQ(stored(originalskey, L"App\\Open"), before) << "recorded exactly";
+        EXPECT_EQ(Storedvalue(originalskey, L"App\\Open"), before) << "recorded exactly";
         Restoreresult result = Restoreoriginals();
         EXPECT_EQ(result.restored, 1);
         EXPECT_EQ(result.failed, 0);
-        EXPECT_EQ(stored(open, L""), before) << "put back exactly";
+        EXPECT_EQ(Storedvalue(open, L""), before) << "put back exactly";
     }
 }
 

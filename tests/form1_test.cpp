@@ -192,14 +192,6 @@ std::string Utf16(const std::wstring& text, bool mark = true)
     return bytes;
 }
 
-std::string Utf8(const std::wstring& text)
-{
-    std::string bytes(text.size() * 3, '\0');
-    bytes.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data(),
-                                            int(bytes.size()), nullptr, nullptr)));
-    return bytes;
-}
-
 // List files as other programs and damaged disks leave them, by file name.
 std::vector<std::pair<std::wstring, std::string>> Oddlists()
 {
@@ -211,7 +203,7 @@ std::vector<std::pair<std::wstring, std::string>> Oddlists()
     return {
         {L".Default-0.dat", many},
         {L".Default-1.dat", Utf16(L"C:\\サウンド\\一.wav\r\nC:\\음\\두.wav\r\n")},
-        {L".Default-2.dat", "\xEF\xBB\xBF" + Utf8(L"C:\\サウンド\\三.wav\r\n")},
+        {L".Default-2.dat", "\xEF\xBB\xBF" + Toutf8(L"C:\\サウンド\\三.wav\r\n")},
         {L".Default-3.dat", big},
         {L"Explorer-0.dat", "\r\n\r\na.wav\r\n\r\n\r\nb.wav"},
         {L"Explorer-1.dat", "a.wav\rb.wav\rc.wav"},

@@ -147,6 +147,17 @@ std::string Rawvalue(const std::wstring& keypath, const std::wstring& name, DWOR
     return bytes;
 }
 
+std::pair<DWORD, std::string> Storedvalue(const std::wstring& keypath, const std::wstring& name)
+{
+    Regkey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, keypath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return {};
+    DWORD type = 0, size = 0;
+    RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size);
+    std::string bytes(size, '\0');
+    RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size);
+    return {type, bytes};
+}
+
 std::string Readbytes(const std::wstring& path)
 {
     Kernelhandle file = Ownfile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

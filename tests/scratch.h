@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class Scratchregistry {
@@ -68,6 +69,8 @@ bool Keyexists(const std::wstring& keypath);
 bool Valueexists(const std::wstring& keypath, const std::wstring& name);
 // Raw bytes and type of a value, read with the ANSI interface.
 std::string Rawvalue(const std::wstring& keypath, const std::wstring& name, DWORD* type = nullptr);
+// A value's type and bytes exactly as stored, read with the wide interface.
+std::pair<DWORD, std::string> Storedvalue(const std::wstring& keypath, const std::wstring& name);
 
 // The file that Wine's sound output goes to while the tests run (scripts/test), or empty. Its size
 // is what was played of the sound last opened.

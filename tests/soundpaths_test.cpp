@@ -19,30 +19,10 @@ using Rowlist = std::vector<std::wstring>;
 
 const std::wstring defaultcurrent = Currentpath(L".Default", L".Default");
 
-std::string Utf8(const std::wstring& text)
-{
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(size_t(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data(), size, nullptr, nullptr);
-    return bytes;
-}
-
 // A string value's bytes as the registry keeps them: UTF-16 and one NUL.
 std::string Utf16(const std::wstring& text)
 {
     return std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t));
-}
-
-// A value's type and bytes, read through the wide interface.
-std::pair<DWORD, std::string> Storedvalue(const std::wstring& keypath)
-{
-    Regkey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, keypath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return {};
-    DWORD type = 0, size = 0;
-    RegQueryValueExW(key.get(), L"", nullptr, &type, nullptr, &size);
-    std::string bytes(size, '\0');
-    RegQueryValueExW(key.get(), L"", nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size);
-    return {type, bytes};
 }
 
 class Soundpaths : public Kvxwindows {
@@ -120,7 +100,7 @@ TEST_F(Soundpaths, APathInAnyCharactersGoesFromADropToTheSoundWindowsPlays)
         EXPECT_EQ(Rows(List2), Rowlist{path});
         Pickevent(1);
         EXPECT_EQ(Readbytes(folder.File(L".Default-0.dat")),
-                  c.ansi ? Toansi(path) + "\r\n" : "\xEF\xBB\xBF" + Utf8(path) + "\r\n");
+                  c.ansi ? Toansi(path) + "\r\n" : "\xEF\xBB\xBF" + Toutf8(path) + "\r\n");
         Unloadform1();
         Pump();
         Start();
@@ -128,7 +108,7 @@ TEST_F(Soundpaths, APathInAnyCharactersGoesFromADropToTheSoundWindowsPlays)
 
         // Picked by a pass, stored exactly.
         Changepass();
-        EXPECT_EQ(Storedvalue(defaultcurrent), std::pair(DWORD(REG_SZ), Utf16(path)));
+        EXPECT_EQ(Storedvalue(defaultcurrent, L""), std::pair(DWORD(REG_SZ), Utf16(path)));
         if (c.ansi) {
             EXPECT_EQ(Rawvalue(defaultcurrent, L""), Toansi(path) + '\0');
         }
@@ -137,7 +117,7 @@ TEST_F(Soundpaths, APathInAnyCharactersGoesFromADropToTheSoundWindowsPlays)
         Setregstr(HKEY_CURRENT_USER, defaultcurrent, L"", L"other.wav");
         SendMessageW(Item(List2), LB_SETCURSEL, 0, 0);
         Click(Command7);
-        EXPECT_EQ(Storedvalue(defaultcurrent), std::pair(DWORD(REG_SZ), Utf16(path)));
+        EXPECT_EQ(Storedvalue(defaultcurrent, L""), std::pair(DWORD(REG_SZ), Utf16(path)));
         EXPECT_EQ(Text(regbox2), path);
 
         // Previewed: the file's own bytes reach the player.
@@ -153,7 +133,7 @@ TEST_F(Soundpaths, APathInAnyCharactersGoesFromADropToTheSoundWindowsPlays)
 
         // The user's own sound comes back exactly.
         EXPECT_EQ(Restoreoriginals().failed, 0);
-        EXPECT_EQ(Storedvalue(defaultcurrent), std::pair(DWORD(REG_EXPAND_SZ), Utf16(own)));
+        EXPECT_EQ(Storedvalue(defaultcurrent, L""), std::pair(DWORD(REG_EXPAND_SZ), Utf16(own)));
         Unloadform1();
         Pump();
     }

@@ -37,13 +37,6 @@ void Loadtable(const std::wstring& folder)
     Loadalllists();
 }
 
-Rowlist Listed(int16_t app, int16_t event)
-{
-    Rowlist rows;
-    for (int16_t k = 0; k < soundlists.Count(app, event); ++k) rows.push_back(soundlists.Get(app, event, k));
-    return rows;
-}
-
 std::string Sound(int samples, char tone)
 {
     std::string bytes = Wavebytes(samples);
@@ -113,7 +106,7 @@ TEST(Soundsets, ARoundTripGivesTheSameEventsTheSameSoundsWhateverTheirNames)
         return sounds;
     };
     Loadtable(there.path());
-    Rowlist first = Listed(1, 0), second = Listed(1, 1);
+    Rowlist first = Savedsounds(1, 0), second = Savedsounds(1, 1);
     ASSERT_EQ(first.size(), 4u);
     EXPECT_EQ(first[0], there.File(L"mine.wav")) << "nothing of the user's list goes";
     EXPECT_EQ(heard(Rowlist(first.begin() + 1, first.end())),
@@ -192,13 +185,13 @@ TEST(Soundsets, AFolderThatIsNoSetIsRefusedWithNothingCopiedOrChanged)
         EXPECT_EQ(Importfromscript(folder), exitfailed);
         EXPECT_FALSE(Fileexists(setsfolder)) << "nothing copied";
         EXPECT_EQ(Readbytes(lists.File(L"App-0.dat")), listbefore) << "no list changed";
-        EXPECT_EQ(Listed(1, 0), Rowlist{L"keep.wav"});
+        EXPECT_EQ(Savedsounds(1, 0), Rowlist{L"keep.wav"});
     }
     // The same folder with a set that is one is taken.
     std::wstring folder = candidates.File(L"0");
     Writebytes(folder + L"\\" + setfilename, header + "sound\tApp/Open/s.wav\r\n");
     EXPECT_EQ(Importfromscript(folder), exitdone);
-    EXPECT_EQ(Listed(1, 0).size(), 2u);
+    EXPECT_EQ(Savedsounds(1, 0).size(), 2u);
 }
 
 TEST(Soundsets, AnImportThatCannotSaveAListPutsEveryListBack)
@@ -228,7 +221,7 @@ TEST(Soundsets, AnImportThatCannotSaveAListPutsEveryListBack)
     EXPECT_FALSE(result.done);
     EXPECT_NE(result.why.find(L"元のまま"), std::wstring::npos) << Toansi(result.why);
     EXPECT_EQ(Readbytes(here.File(L"App-0.dat")), "") << "the list saved first is put back, in its own form";
-    EXPECT_EQ(Listed(1, 0), Rowlist{});
+    EXPECT_EQ(Savedsounds(1, 0), Rowlist{});
     EXPECT_EQ(Getsetting(L"listcountApp-0", L""), L"0");
     EXPECT_TRUE(Foldernames(setsfolder).empty()) << "no copies left that no list names";
 }

@@ -133,12 +133,7 @@ std::string Encode(const std::vector<std::wstring>& entries, Listencoding encodi
     for (const std::wstring& entry : entries) text += entry + L"\r\n";
     switch (encoding) {
     case Listencoding::ansi: return Toansi(text);
-    case Listencoding::utf8: {
-        int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-        std::string bytes(size_t(std::max(size, 0)), '\0');
-        if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data(), size, nullptr, nullptr);
-        return utf8mark + bytes;
-    }
+    case Listencoding::utf8: return utf8mark + Toutf8(text);
     case Listencoding::utf16le:
     case Listencoding::utf16be: {
         bool bigendian = encoding == Listencoding::utf16be;

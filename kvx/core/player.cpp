@@ -1,5 +1,6 @@
 #include "player.h"
 
+#include "folders.h"
 #include "playable.h"
 
 #include <windows.h>
@@ -11,7 +12,7 @@ std::function<void(const std::wstring&, const std::string&)> playerhook;
 
 namespace {
 // A system sound of this size would be hours long: such a file is not read into memory.
-constexpr LONGLONG maxsoundbytes = 256ll << 20;
+constexpr uint64_t maxsoundbytes = 256ull << 20;
 
 struct Playing {
     std::wstring path;
@@ -33,19 +34,9 @@ DWORD WINAPI Playthread(void* parameter)
 std::optional<std::string> Loadsound(const std::wstring& path)
 {
     if (Checksound(path) != Soundstate::playable) return std::nullopt;
-    Kernelhandle file = Ownfile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > maxsoundbytes) return std::nullopt;
-    std::string bytes(size_t(size.QuadPart), '\0');
-    for (size_t done = 0; done < bytes.size();) {
-        DWORD got = 0;
-        if (!ReadFile(file.get(), bytes.data() + done, DWORD(bytes.size() - done), &got, nullptr) || got == 0)
-            return std::nullopt;
-        done += got;
-    }
+    std::optional<std::string> bytes = Readfile(path, maxsoundbytes);
     // Judged again on what was read: the file may have changed since its verdict.
-    if (!Playablewave(bytes)) return std::nullopt;
+    if (!bytes || !Playablewave(*bytes)) return std::nullopt;
     return bytes;
 }
 

@@ -105,6 +105,15 @@ std::vector<std::wstring> Buildtable()
     return rows;
 }
 
+std::vector<std::wstring> Savedsounds(int16_t a, int16_t e)
+{
+    std::vector<std::wstring> rows;
+    // The count as loaded or saved: a count the registry refused to store cannot cut the list.
+    int16_t count = Validevent(a, e) ? soundlists.Count(a, e) : int16_t(0);
+    for (int16_t k = 0; k < count; ++k) rows.push_back(soundlists.Get(a, e, k));
+    return rows;
+}
+
 std::wstring Countkey(int16_t app, int16_t event)
 {
     return L"listcount" + apps[0].names[size_t(app - 1)] + L"-" + std::to_wstring(event);

@@ -65,6 +65,10 @@ int16_t Maxeventcount();
 // Combo1 (row r is application r + 1).
 std::vector<std::wstring> Buildtable();
 
+// The saved list of event e of application a: as many entries as its count as last loaded or
+// saved (the stored count). Empty for an event that does not exist.
+std::vector<std::wstring> Savedsounds(int16_t a, int16_t e);
+
 // listcount<app>-<event>
 std::wstring Countkey(int16_t app, int16_t event);
 // The stored entry count; 0 when missing or not a number in 0..101.

@@ -58,38 +58,6 @@ std::optional<std::wstring> Unescapefield(const std::wstring& text)
     return out;
 }
 
-std::string Toutf8(const std::wstring& text)
-{
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(size_t(std::max(size, 0)), '\0');
-    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data(), size, nullptr, nullptr);
-    return bytes;
-}
-
-std::optional<std::wstring> Fromutf8(const std::string& bytes)
-{
-    if (bytes.empty()) return std::wstring();
-    int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), int(bytes.size()), nullptr, 0);
-    if (size <= 0) return std::nullopt;
-    std::wstring text(size_t(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), int(bytes.size()), text.data(), size);
-    return text;
-}
-
-std::optional<std::string> Readwhole(const std::wstring& path, uint64_t limit)
-{
-    std::optional<uint64_t> size = Filesize(path);
-    if (!size || *size > limit) return std::nullopt;
-    Kernelhandle file = Ownfile(
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
-    std::string bytes(size_t(*size), '\0');
-    DWORD got = 0;
-    if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), DWORD(bytes.size()), &got, nullptr) || got != bytes.size()))
-        return std::nullopt;
-    return bytes;
-}
-
 bool Writewhole(const std::wstring& path, const std::string& bytes)
 {
     Kernelhandle file =
@@ -259,13 +227,6 @@ std::wstring Newsetfolder(const std::wstring& name)
     return folder;
 }
 
-std::vector<std::wstring> Savedentries(int16_t app, int16_t event)
-{
-    std::vector<std::wstring> entries;
-    for (int16_t k = 0; k < soundlists.Count(app, event); ++k) entries.push_back(soundlists.Get(app, event, k));
-    return entries;
-}
-
 // Index of the table's key named name (as Windows compares names), or -1.
 int16_t Findkey(const Keylist& list, const std::wstring& name)
 {
@@ -345,7 +306,7 @@ Setread Readset(const std::wstring& folder)
         read.fault = L"このフォルダーには " + std::wstring(setfilename) + L" がありません。\r\n" + folder;
         return read;
     }
-    std::optional<std::string> bytes = Readwhole(path, maxsetbytes);
+    std::optional<std::string> bytes = Readfile(path, maxsetbytes);
     if (!bytes) {
         read.fault = std::wstring(setfilename) + (*size > maxsetbytes ? L" が大きすぎます。" : L" を読めません。");
         return read;
@@ -413,7 +374,7 @@ Importplan Planimport(const Soundset& set, const std::wstring& folder)
         auto found = std::find_if(plan.events.begin(), plan.events.end(),
                                   [&](const Importevent& e) { return e.app == app && e.event == event; });
         Importevent& adding = found != plan.events.end() ? *found : plan.events.emplace_back(Importevent{app, event, {}});
-        std::vector<std::wstring> existing = Savedentries(app, event);
+        std::vector<std::wstring> existing = Savedsounds(app, event);
         for (const std::wstring& sound : listed.sounds) {
             std::wstring file = folder + L"\\" + sound;
             // A sound the list holds already, by its bytes, or the set names twice, is added once.
@@ -477,7 +438,7 @@ Importresult Importset(const Soundset& set, const std::wstring& folder, const Im
     };
     std::vector<Before> touched;
     for (const Importevent& adding : plan.events) {
-        std::vector<std::wstring> entries = Savedentries(adding.app, adding.event);
+        std::vector<std::wstring> entries = Savedsounds(adding.app, adding.event);
         touched.push_back({adding.app, adding.event, entries, soundlists.Encoding(adding.app, adding.event)});
         size_t had = entries.size();
         for (const std::wstring& sound : adding.sounds) entries.push_back(target + L"\\" + sound);
@@ -485,7 +446,7 @@ Importresult Importset(const Soundset& set, const std::wstring& folder, const Im
             bool putback = true;
             for (const Before& back : touched) {
                 // A list whose file was not replaced holds what it held.
-                if (Savedentries(back.app, back.event) == back.entries) continue;
+                if (Savedsounds(back.app, back.event) == back.entries) continue;
                 soundlists.Setfileform(back.app, back.event, back.encoding, unreadnone);
                 putback &= Savedata(back.app, back.event, back.entries);
             }

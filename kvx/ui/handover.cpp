@@ -26,36 +26,12 @@ std::wstring Secretname()
     return Instancename() + L"-handover";
 }
 
-bool Readsecret(BYTE* secret)
-{
-    Kernelhandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, Secretname().c_str()));
-    if (!mapping) return false;
-    const void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, secretsize);
-    if (!view) return false;
-    std::memcpy(secret, view, secretsize);
-    UnmapViewOfFile(view);
-    return true;
-}
-
 bool Absolute(const std::wstring& path)
 {
     return (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') || path.starts_with(L"\\\\");
 }
 // /exit: the user may first be asked whether to drop what a list file holds that was not read.
 constexpr DWORD endtime = 120000;
-
-std::vector<BYTE> Usersid(HANDLE process)
-{
-    Kernelhandle token;
-    if (!OpenProcessToken(process, TOKEN_QUERY, token.put())) return {};
-    DWORD size = 0;
-    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> buffer(size);
-    if (size == 0 || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return {};
-    PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
-    const BYTE* bytes = static_cast<const BYTE*>(sid);
-    return std::vector<BYTE>(bytes, bytes + GetLengthSid(sid));
-}
 
 // Whether process is one of this user's, in this session.
 bool Sameuserandsession(DWORD process)
@@ -88,7 +64,13 @@ void Publishhandover()
 
 bool Readhandoversecret(BYTE (&secret)[16])
 {
-    return Readsecret(secret);
+    Kernelhandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, Secretname().c_str()));
+    if (!mapping) return false;
+    const void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, secretsize);
+    if (!view) return false;
+    std::memcpy(secret, view, secretsize);
+    UnmapViewOfFile(view);
+    return true;
 }
 
 LRESULT Handoveranswer(int code)
@@ -108,7 +90,7 @@ int Handover(const Commandline& line)
     // The message names this process by a window of its own, which the receiver checks.
     HWND self = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     Handoverpacket header{GetCurrentProcessId(), DWORD(what), {}};
-    if (!Readsecret(header.secret)) return exitfailed;
+    if (!Readhandoversecret(header.secret)) return exitfailed;
     std::vector<BYTE> packet(sizeof header + (line.folder.size() + 1) * sizeof(wchar_t));
     std::memcpy(packet.data(), &header, sizeof header);
     std::memcpy(packet.data() + sizeof header, line.folder.c_str(), (line.folder.size() + 1) * sizeof(wchar_t));
@@ -139,7 +121,7 @@ std::optional<Commandline> Receivedswitch(HWND sender, const COPYDATASTRUCT& dat
     Handoverpacket packet{};
     std::memcpy(&packet, data.lpData, header);
     BYTE secret[secretsize];
-    if (!Readsecret(secret) || std::memcmp(secret, packet.secret, secretsize) != 0) return std::nullopt;
+    if (!Readhandoversecret(secret) || std::memcmp(secret, packet.secret, secretsize) != 0) return std::nullopt;
     DWORD owner = 0;
     if (!sender || !GetWindowThreadProcessId(sender, &owner) || owner != packet.process) return std::nullopt;
     if (!Sameuserandsession(packet.process)) return std::nullopt;

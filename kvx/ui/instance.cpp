@@ -7,26 +7,34 @@
 
 #include <vector>
 
-namespace {
-std::wstring Usersid()
+std::vector<BYTE> Usersid(HANDLE process)
 {
     Kernelhandle token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return {};
+    if (!OpenProcessToken(process, TOKEN_QUERY, token.put())) return {};
     DWORD size = 0;
     GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
     std::vector<BYTE> buffer(size);
     if (size == 0 || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return {};
+    PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
+    const BYTE* bytes = static_cast<const BYTE*>(sid);
+    return std::vector<BYTE>(bytes, bytes + GetLengthSid(sid));
+}
+
+namespace {
+std::wstring Usersidtext()
+{
+    std::vector<BYTE> sid = Usersid(GetCurrentProcess());
     LPWSTR text = nullptr;
-    if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) return {};
-    std::wstring sid = text;
+    if (sid.empty() || !ConvertSidToStringSidW(reinterpret_cast<PSID>(sid.data()), &text)) return {};
+    std::wstring words = text;
     LocalFree(text);
-    return sid;
+    return words;
 }
 }
 
 std::wstring Instancename()
 {
-    return L"Local\\Kvx-" + Usersid();
+    return L"Local\\Kvx-" + Usersidtext();
 }
 
 Instancelock::Instancelock(const std::wstring& name) : mutex_(CreateMutexW(nullptr, FALSE, name.c_str()))

@@ -3,8 +3,13 @@
 
 #include "handles.h"
 
-#include <string>
+#include <windows.h>
 
+#include <string>
+#include <vector>
+
+// The SID of the user a process runs as; empty when it cannot be read.
+std::vector<BYTE> Usersid(HANDLE process);
 // "Local\Kvx-<user SID>": per session through the Local namespace, per user through the SID.
 std::wstring Instancename();
 

@@ -5,15 +5,6 @@
 #include "registry.h"
 #include "schemetable.h"
 
-std::vector<std::wstring> Savedsounds(int16_t a, int16_t e)
-{
-    std::vector<std::wstring> rows;
-    // The count as loaded or saved: a count the registry refused to store cannot cut the list.
-    int16_t count = Validevent(a, e) ? soundlists.Count(a, e) : int16_t(0);
-    for (int16_t k = 0; k < count; ++k) rows.push_back(soundlists.Get(a, e, k));
-    return rows;
-}
-
 void Showsounds(HWND list, int16_t a, int16_t e)
 {
     Fillrows(list, Savedsounds(a, e));
