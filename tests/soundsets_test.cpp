@@ -9,7 +9,7 @@
 #include "scratch.h"
 #include "settings.h"
 #include "soundsets.h"
-#include "switches.h"
+#include "commands.h"
 #include "text.h"
 
 #include <gtest/gtest.h>
@@ -182,7 +182,7 @@ TEST(Soundsets, AFolderThatIsNoSetIsRefusedWithNothingCopiedOrChanged)
         Setread read = Readset(folder);
         EXPECT_FALSE(read.set.has_value());
         EXPECT_FALSE(read.fault.empty()) << "the user is told why";
-        EXPECT_EQ(Importfromscript(folder), exitfailed);
+        EXPECT_EQ(Runswitch({Switch::importset, folder, {}}), exitfailed);
         EXPECT_FALSE(Fileexists(setsfolder)) << "nothing copied";
         EXPECT_EQ(Readbytes(lists.File(L"App-0.dat")), listbefore) << "no list changed";
         EXPECT_EQ(Savedsounds(1, 0), Rowlist{L"keep.wav"});
@@ -190,7 +190,7 @@ TEST(Soundsets, AFolderThatIsNoSetIsRefusedWithNothingCopiedOrChanged)
     // The same folder with a set that is one is taken.
     std::wstring folder = candidates.File(L"0");
     Writebytes(folder + L"\\" + setfilename, header + "sound\tApp/Open/s.wav\r\n");
-    EXPECT_EQ(Importfromscript(folder), exitdone);
+    EXPECT_EQ(Runswitch({Switch::importset, folder, {}}), exitdone);
     EXPECT_EQ(Savedsounds(1, 0).size(), 2u);
 }
 

@@ -1,12 +1,5 @@
 #include "switches.h"
 
-#include "changer.h"
-#include "folders.h"
-#include "listfiles.h"
-#include "originals.h"
-#include "schemetable.h"
-#include "settings.h"
-#include "soundsets.h"
 #include "text.h"
 
 #include <windows.h>
@@ -30,14 +23,6 @@ std::wstring Fullpath(const std::wstring& path)
     full.resize(size);
     while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
     return full;
-}
-
-void Loadlists()
-{
-    Buildtable();
-    Loadoriginals();
-    Loadalllists();
-    Loadsettings();
 }
 }
 
@@ -73,32 +58,4 @@ std::wstring Switchhelp(const std::wstring& given)
            L"/export \"フォルダー\"\tサウンドセットを書き出します\r\n"
            L"/import \"フォルダー\"\tサウンドセットを読み込みます\r\n\r\n"
            L"終了コード: 0 完了、1 失敗、2 わからない引数";
-}
-
-int Exportfromscript(const std::wstring& folder)
-{
-    return Exportset(folder, Lastname(folder)).done ? exitdone : exitfailed;
-}
-
-int Importfromscript(const std::wstring& folder)
-{
-    Setread read = Readset(folder);
-    if (!read.set) return exitfailed;
-    return Importset(*read.set, folder, Planimport(*read.set, folder)).done ? exitdone : exitfailed;
-}
-
-int Runwithoutkvx(const Commandline& line)
-{
-    Switch what = line.what;
-    switch (what) {
-    case Switch::change: Loadlists(); return Changepass().failed == 0 ? exitdone : exitfailed;
-    case Switch::exportset: Loadlists(); return Exportfromscript(line.folder);
-    case Switch::importset: Loadlists(); return Importfromscript(line.folder);
-    case Switch::pause:
-    case Switch::resume:
-        return Savesetting(L"paused", what == Switch::pause ? L"1" : L"0") ? exitdone : exitfailed;
-    case Switch::restore: return Restoreoriginals().failed == 0 ? exitdone : exitfailed;
-    case Switch::exit: return exitdone;
-    default: return exitbadswitch;
-    }
 }

@@ -34,11 +34,3 @@ enum : int { exitdone = 0, exitfailed = 1, exitbadswitch = 2 };
 
 // The message that lists the switches, for an unknown one.
 std::wstring Switchhelp(const std::wstring& given);
-
-// What a switch does when no Kvx runs: /change makes one pass over the lists in the list
-// folder, /pause and /resume change the setting, /restore puts the user's own sounds back,
-// /export and /import write and read a sound set, /exit has nothing to do. Returns the exit code.
-int Runwithoutkvx(const Commandline& line);
-// /export and /import on the table as it is loaded, without a question: the exit code.
-int Exportfromscript(const std::wstring& folder);
-int Importfromscript(const std::wstring& folder);

@@ -35,8 +35,6 @@ enum : int {
     Command2,
     Command3,
     Command4,
-    // Not a control: F5, anywhere in the window, changes every sound now.
-    Changekey,
 };
 inline constexpr UINT_PTR Timer1 = 1;
 inline constexpr UINT timer1interval = 60000;
@@ -58,6 +56,6 @@ void Showform1();
 void Unloadform1();
 // Switches Timer1 on or off.
 void Settimer1(bool on);
-// The main window's keyboard: its keys (Insert, F5) and the dialog keys (Tab, arrows, Enter,
+// The main window's keyboard: its keys (Insert, and those of Kvx's commands) and the dialog keys (Tab, arrows, Enter,
 // Esc). True when msg was handled and must not be dispatched.
 bool Form1message(MSG& msg);

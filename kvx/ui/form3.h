@@ -20,7 +20,8 @@ inline constexpr UINT traycallback = WM_MOUSEMOVE;
 
 namespace form3 {
 // Menu items; mfile is the pop-up that holds them.
-enum : UINT { mresize = 1, moption, mend, mchange, mpause, mstartup, mnorepeat, mrestore, mexport, mimport };
+// Numbered apart from the main window's controls and dialog keys, since its keys run them too.
+enum : UINT { mresize = 40001, moption, mend, mchange, mpause, mstartup, mnorepeat, mrestore, mexport, mimport };
 // Retries adding the icon while the shell is not ready for it (at logon).
 inline constexpr UINT_PTR Timer1 = 1;
 inline constexpr UINT timer1interval = 5000;

@@ -77,7 +77,7 @@ std::wstring Additionnote(const Additions& additions)
             note += L"\r\nほか " + std::to_wstring(additions.refused.size() - named) + L" 個";
     }
     if (additions.leftout > 0)
-        note += (note.empty() ? L"" : L"\r\n\r\n") + std::wstring(L"サウンドリストには 101 個までしか入らないため、") +
+        note += std::wstring(note.empty() ? L"" : L"\r\n\r\n") + L"サウンドリストには " + std::to_wstring(Soundtable::capacity) + L" 個までしか入らないため、" +
                 std::to_wstring(additions.leftout) + L" 個のファイルを追加しませんでした。";
     return note;
 }

@@ -2,6 +2,7 @@
 
 #include "form1.h"
 #include "form2.h"
+#include "commands.h"
 #include "form3.h"
 #include "handover.h"
 #include "instance.h"
@@ -83,7 +84,7 @@ int Kvxmain(HINSTANCE instance, const std::wstring& commandline, const Kvxfolder
             case Switch::none:
             case Switch::show:
             case Switch::logon: return Runkvx(instance, line.what);
-            default: return Runwithoutkvx(line);
+            default: return Runswitch(line);
             }
         }
         if (FindWindowW(form1class, form1caption) || tries == 50) return Tellrunningkvx(line);

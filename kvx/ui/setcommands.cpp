@@ -1,9 +1,11 @@
-#include "setcommands.h"
+#include "commands.h"
 
 #include "folders.h"
 #include "form1.h"
+#include "form1parts.h"
 #include "form4.h"
 #include "pickers.h"
+#include "schemetable.h"
 #include "soundsets.h"
 
 #include <algorithm>
@@ -29,7 +31,8 @@ std::wstring Asidenote(const Importplan& plan)
     if (plan.duplicates > 0)
         note += L"\r\n同じサウンドがすでにリストにある " + std::to_wstring(plan.duplicates) + L" 個は追加しません。";
     if (plan.leftout > 0)
-        note += L"\r\nリストには 101 個までしか入らないため、" + std::to_wstring(plan.leftout) + L" 個は追加しません。";
+        note += L"\r\nリストには " + std::to_wstring(Soundtable::capacity) + L" 個までしか入らないため、" +
+                std::to_wstring(plan.leftout) + L" 個は追加しません。";
     if (!plan.lacking.empty())
         note += L"\r\n\r\nこのパソコンにないイベント（作りません。KVX用イベント設定で追加できます）:" + Names(plan.lacking);
     if (!plan.unreadable.empty())
@@ -37,61 +40,94 @@ std::wstring Asidenote(const Importplan& plan)
     return note;
 }
 
-void Tell(HWND owner, const std::wstring& text, UINT icon)
-{
-    Showmessage(owner, text, form1caption, MB_OK | icon);
-}
+// The progress window while a person waits for the copies; a script waits for the exit code.
+class Progress {
+public:
+    Progress(const Invocation& how, const std::wstring& title, const std::wstring& text) : shown_(how.Person())
+    {
+        if (shown_) Showform4(how.owner, title, text);
+    }
+    ~Progress()
+    {
+        if (shown_) Unloadform4();
+    }
+    Setprogress Callback() const { return shown_ ? Setprogress(Setform4progress) : Setprogress(); }
+
+private:
+    bool shown_;
+};
 }
 
-void Exportfromuser(HWND owner)
+// A set holds the lists as saved: the shown one is saved first.
+int Exportcommand(const Invocation& how)
 {
-    std::wstring folder =
-        Browsefolder(owner, L"サウンドセットを書き出すフォルダーを選んでください（空のフォルダーか、新しいフォルダー）", true);
-    if (folder.empty()) return;
-    if (!Exporttargetfree(folder))
-        return Tell(owner, L"このフォルダーは空ではありません。空のフォルダーか、新しいフォルダーを選んでください。\r\n" + folder,
-                    MB_ICONWARNING);
-    Showform4(owner, L"サウンドセットを書き出す", L"サウンドをコピーしています: " + folder);
-    Exportresult result = Exportset(folder, Lastname(folder), Setform4progress);
-    Unloadform4();
-    if (!result.done)
-        return Tell(owner, L"サウンドセットを書き出せませんでした。何も残していません。\r\n" + result.why, MB_ICONWARNING);
-    std::wstring summary = std::to_wstring(result.written) + L" 個のサウンドを書き出しました。";
-    if (result.leftout > 0)
-        summary += L"見つからない " + std::to_wstring(result.leftout) + L" 個は含めていません。";
-    Tell(owner, summary + L"\r\n" + folder, MB_ICONINFORMATION);
-}
-
-bool Importfromuser(HWND owner)
-{
-    std::wstring folder = Browsefolder(owner, L"読み込むサウンドセットのフォルダー（kvxset.txt のあるフォルダー）を選んでください");
-    if (folder.empty()) return false;
-    Setread read = Readset(folder);
-    if (!read.set) {
-        Tell(owner, L"サウンドセットを読み込めません。何も変更していません。\r\n" + read.fault, MB_ICONWARNING);
-        return false;
+    if (!Saveshownlist(how.Person())) return exitfailed;
+    std::wstring folder = how.folder;
+    if (how.Person()) {
+        folder = Browsefolder(how.owner, L"サウンドセットを書き出すフォルダーを選んでください（空のフォルダーか、新しいフォルダー）",
+                              true);
+        if (folder.empty()) return exitfailed;
+        if (!Exporttargetfree(folder)) {
+            Tell(how, L"このフォルダーは空ではありません。空のフォルダーか、新しいフォルダーを選んでください。\r\n" + folder,
+                 MB_ICONWARNING);
+            return exitfailed;
+        }
     }
-    Importplan plan = Planimport(*read.set, folder);
-    std::wstring aside = Asidenote(plan);
-    if (plan.sounds == 0) {
-        Tell(owner, L"「" + read.set->name + L"」から追加するサウンドはありません。" + aside, MB_ICONINFORMATION);
-        return false;
+    Exportresult result;
+    {
+        Progress progress(how, L"サウンドセットを書き出す", L"サウンドをコピーしています: " + folder);
+        result = Exportset(folder, Lastname(folder), progress.Callback());
     }
-    std::wstring question = L"サウンドセット「" + read.set->name + L"」から、" + std::to_wstring(plan.events.size()) +
-                            L" 個のイベントに " + std::to_wstring(plan.sounds) +
-                            L" 個のサウンドを追加します。今のリストのサウンドはそのまま残ります。" + aside +
-                            L"\r\n\r\nよろしいですか？";
-    if (Showmessage(owner, question, form1caption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return false;
-    Showform4(owner, L"サウンドセットを読み込む", L"サウンドをコピーしています: " + read.set->name);
-    Importresult result = Importset(*read.set, folder, plan, Setform4progress);
-    Unloadform4();
     if (!result.done) {
-        Tell(owner, L"サウンドセットを読み込めませんでした。\r\n" + result.why, MB_ICONWARNING);
-        return false;
+        Tell(how, L"サウンドセットを書き出せませんでした。何も残していません。\r\n" + result.why, MB_ICONWARNING);
+        return exitfailed;
     }
-    Tell(owner,
-         std::to_wstring(result.added) + L" 個のサウンドを追加しました。\r\nサウンドのコピーは次のフォルダーにあります:\r\n" +
-             result.copiedto + aside,
-         MB_ICONINFORMATION);
-    return true;
+    std::wstring summary = std::to_wstring(result.written) + L" 個のサウンドを書き出しました。";
+    if (result.leftout > 0) summary += L"見つからない " + std::to_wstring(result.leftout) + L" 個は含めていません。";
+    Tell(how, summary + L"\r\n" + folder, MB_ICONINFORMATION);
+    return exitdone;
+}
+
+// What an import adds goes to the lists as saved: the shown one is saved first, and shows what it
+// got afterwards.
+int Importcommand(const Invocation& how)
+{
+    if (!Saveshownlist(how.Person())) return exitfailed;
+    std::wstring folder = how.folder;
+    if (how.Person()) {
+        folder = Browsefolder(how.owner, L"読み込むサウンドセットのフォルダー（kvxset.txt のあるフォルダー）を選んでください");
+        if (folder.empty()) return exitfailed;
+    }
+    return Importandshow([&how, &folder] {
+        Setread read = Readset(folder);
+        if (!read.set) {
+            Tell(how, L"サウンドセットを読み込めません。何も変更していません。\r\n" + read.fault, MB_ICONWARNING);
+            return exitfailed;
+        }
+        Importplan plan = Planimport(*read.set, folder);
+        std::wstring aside = Asidenote(plan);
+        if (plan.sounds == 0) {
+            Tell(how, L"「" + read.set->name + L"」から追加するサウンドはありません。" + aside, MB_ICONINFORMATION);
+            return exitdone;
+        }
+        if (!Ask(how, L"サウンドセット「" + read.set->name + L"」から、" + std::to_wstring(plan.events.size()) +
+                          L" 個のイベントに " + std::to_wstring(plan.sounds) +
+                          L" 個のサウンドを追加します。今のリストのサウンドはそのまま残ります。" + aside +
+                          L"\r\n\r\nよろしいですか？"))
+            return exitfailed;
+        Importresult result;
+        {
+            Progress progress(how, L"サウンドセットを読み込む", L"サウンドをコピーしています: " + read.set->name);
+            result = Importset(*read.set, folder, plan, progress.Callback());
+        }
+        if (!result.done) {
+            Tell(how, L"サウンドセットを読み込めませんでした。\r\n" + result.why, MB_ICONWARNING);
+            return exitfailed;
+        }
+        Tell(how,
+             std::to_wstring(result.added) + L" 個のサウンドを追加しました。\r\nサウンドのコピーは次のフォルダーにあります:\r\n" +
+                 result.copiedto + aside,
+             MB_ICONINFORMATION);
+        return exitdone;
+    });
 }

@@ -1,0 +1,80 @@
+// The rows the main window draws itself: events whose list holds sounds in bold, the sounds Kvx
+// plays itself with a note, files that cannot be heard in grey; and the current-sound line, whose
+// long path loses its middle, never its file name.
+#include "form1parts.h"
+
+#include "form1.h"
+#include "keylist.h"
+#include "listbox.h"
+#include "playable.h"
+#include "schemetable.h"
+#include "sessionsounds.h"
+
+#include <algorithm>
+
+namespace {
+using namespace form1;
+
+void Drawpath(const DRAWITEMSTRUCT& item)
+{
+    wchar_t text[1024] = {};
+    int length = GetWindowTextW(item.hwndItem, text, 1024);
+    RECT r = item.rcItem;
+    FillRect(item.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
+    int mode = SetBkMode(item.hDC, TRANSPARENT);
+    COLORREF colour = SetTextColor(item.hDC, GetSysColor(COLOR_WINDOWTEXT));
+    HGDIOBJ font = SelectObject(item.hDC, Form1fonts().ui.get());
+    DrawTextW(item.hDC, text, length, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_PATH_ELLIPSIS);
+    SelectObject(item.hDC, font);
+    SetTextColor(item.hDC, colour);
+    SetBkMode(item.hDC, mode);
+}
+}
+
+void Fitlist2()
+{
+    HWND list = Form1item(List2);
+    HDC dc = GetDC(list);
+    HGDIOBJ previous = SelectObject(dc, Form1fonts().ui.get());
+    int widest = 0;
+    for (const std::wstring& row : Listrows(list)) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, row.c_str(), int(row.size()), &size);
+        widest = std::max<int>(widest, size.cx);
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(list, dc);
+    SendMessageW(list, LB_SETHORIZONTALEXTENT, WPARAM(widest + 8), 0);
+}
+
+void OnDrawitem(const DRAWITEMSTRUCT& item)
+{
+    if (item.CtlID == UINT(regbox2)) return Drawpath(item);
+    HDC dc = item.hDC;
+    bool selected = (item.itemState & ODS_SELECTED) != 0;
+    FillRect(dc, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (item.itemID != UINT(-1)) {
+        std::wstring text = Listrow(item.hwndItem, int(item.itemID));
+        bool bold = item.CtlID == UINT(List1) && soundlists.Count(curapp, int16_t(item.itemID)) > 0;
+        // A file that cannot play is drawn like a missing one: neither is ever heard.
+        bool missing = item.CtlID == UINT(List2) && Checksound(text) != Soundstate::playable;
+        bool kvxplays = item.CtlID == UINT(List1) && !Windowsplayssessionsounds() &&
+                        Issessionevent(curapp, int16_t(item.itemID));
+        int mode = SetBkMode(dc, TRANSPARENT);
+        COLORREF colour = SetTextColor(
+            dc, GetSysColor(missing ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        HGDIOBJ font = SelectObject(dc, bold ? Form1fonts().bold.get() : Form1fonts().ui.get());
+        RECT r = item.rcItem;
+        r.left += 2;
+        DrawTextW(dc, text.c_str(), int(text.size()), &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        // The sounds Kvx plays itself carry a note at the row's end, outside its text.
+        if (kvxplays) {
+            r.right -= 4;
+            DrawTextW(dc, L"♪", 1, &r, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
+        }
+        SelectObject(dc, font);
+        SetTextColor(dc, colour);
+        SetBkMode(dc, mode);
+    }
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &item.rcItem);
+}
