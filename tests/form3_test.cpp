@@ -1,4 +1,8 @@
 #include "autostart.h"
+#include "changer.h"
+#include "commands.h"
+#include "folders.h"
+#include "listfiles.h"
 #include "form1.h"
 #include "form3.h"
 #include "keylist.h"
@@ -246,6 +250,74 @@ TEST_F(Tray, SoundSetsGoOutAndComeBackThroughTheMenu)
     EXPECT_EQ(Readbytes(rows[2]), Readbytes(edit));
     EXPECT_TRUE(rows[0].starts_with(setsfolder + L"\\書き出し\\"));
     browsefolderhook = nullptr;
+}
+
+// Each of Kvx's commands leaves the same state whether a person runs it from the icon's menu (and
+// answers yes) or its key, or a script hands over its switch.
+TEST_F(Tray, EachCommandDoesTheSameFromTheMenuItsKeyAndItsSwitch)
+{
+    Scratchfolder sets;
+    const std::wstring exported = sets.File(L"書き出し"), setfolder = sets.File(L"セット");
+    const std::wstring list = folder.File(L".Default-0.dat");
+    // A set with a sound the lists do not hold, to import.
+    const std::string savedlist = Readbytes(list);
+    Writebytes(folder.File(L"新しい.wav"), Wavebytes(40));
+    Savedata(1, 0, {folder.File(L"新しい.wav")});
+    ASSERT_TRUE(Exportset(setfolder, L"セット").done);
+    std::wstring picked;
+    browsefolderhook = [&](HWND, const std::wstring&) { return picked; };
+    messagehook = [](HWND, const std::wstring&, const std::wstring&, UINT) { return IDOK; };
+    auto restart = [&] {
+        if (Form1()) Unloadform1();
+        Pump();
+        Putvalue(Currentpath(L".Default", L".Default"), L"", L"old.wav");
+        Deleteregvalue(HKEY_CURRENT_USER, originalskey, L".Default\\.Default");
+        Savesetting(L"paused", L"0");
+        Writebytes(list, savedlist);
+        Removetree(exported);
+        Removetree(setsfolder = sets.File(L"imported"));
+        Start();
+        Seedrandom(7);
+    };
+    auto state = [&] {
+        std::wstring originals;
+        for (const Regvalue& value : Getregvalues(HKEY_CURRENT_USER, originalskey))
+            originals += value.name + L"=" + value.data.Text() + L";";
+        return L"current " + Current() + L", paused " + Count(L"paused") + L"/" + std::to_wstring(paused) +
+               L", originals " + originals + L", running " + std::to_wstring(Form1() != nullptr) + L", visible " +
+               std::to_wstring(Form1() && IsWindowVisible(Form1())) + L", list " + Fromansi(Readbytes(list)) +
+               L", set " + Fromutf8(Readbytes(exported + L"\\kvxset.txt")).value_or(L"?");
+    };
+    int routes = 0;
+    for (const Kvxcommand& command : Kvxcommands()) {
+        if (command.on == Switch::none) continue;
+        SCOPED_TRACE(Toansi(command.text));
+        picked = command.on == Switch::importset ? setfolder : exported;
+        restart();
+        const std::wstring before = state();
+        Choose(command.id);
+        const std::wstring bymenu = state();
+        EXPECT_NE(bymenu, before) << "the command did something";
+        if (command.key != 0) {
+            restart();
+            Showform1();
+            SetFocus(GetDlgItem(Form1(), form1::List1));
+            Presskey(command.key);
+            for (int k = 0; k < 10; ++k, Sleep(15)) Pump();
+            ShowWindow(Form1(), SW_HIDE);
+            EXPECT_EQ(state(), bymenu) << "by its key";
+            ++routes;
+        }
+        restart();
+        EXPECT_EQ(Runswitch({command.on, picked, {}}), exitdone);
+        Pump();
+        EXPECT_EQ(state(), bymenu) << "by its switch";
+        ++routes;
+    }
+    EXPECT_GE(routes, 8) << "show, change (and its key), pause, export, import, restore, exit";
+    browsefolderhook = nullptr;
+    messagehook = nullptr;
+    if (!Form1()) Start();
 }
 
 TEST_F(Tray, StartWithWindowsAddsAndRemovesTheRunValue)
