@@ -41,14 +41,18 @@ TEST_F(Layout, ControlsStayInsideTheirWindowsAt96And144Dpi)
         DestroyWindow(options);
     }
     windowsplayssessionhook.reset();
-    // The progress window of a sound set.
-    Showform4(Form1(), L"サウンドセットを書き出す", L"サウンドをコピーしています");
-    ASSERT_NE(Form4(), nullptr);
-    for (UINT dpi : {96u, 120u, 144u}) {
-        Changewindowdpi(Form4(), dpi);
-        Checklayout(Form4(), Form4layout(), dpi, {});
+    // The progress window of a sound set, and of work that can stop.
+    for (bool cancel : {false, true}) {
+        Showform4(Form1(), L"サウンドセットを書き出す", L"サウンドをコピーしています",
+                  cancel ? std::function<void()>([] {}) : nullptr);
+        ASSERT_NE(Form4(), nullptr);
+        EXPECT_EQ(GetDlgItem(Form4(), form4::Command1) != nullptr, cancel);
+        for (UINT dpi : {96u, 120u, 144u}) {
+            Changewindowdpi(Form4(), dpi);
+            Checklayout(Form4(), Form4layout(cancel), dpi, {});
+        }
+        Unloadform4();
     }
-    Unloadform4();
 }
 
 TEST_F(Layout, TabOrderRunsThroughTheControlsWithCommand8AfterCombo1)
