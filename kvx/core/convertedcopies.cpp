@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <mutex>
 #include <unordered_map>
 #include <unordered_set>
@@ -65,7 +66,8 @@ private:
 std::wstring Copypath(const std::wstring& source, const Attributes& attributes)
 {
     Fnv hash;
-    for (wchar_t c : Foldcase(source)) hash.Add(uint64_t(c) & 0xFF), hash.Add(uint64_t(c) >> 8);
+    std::wstring folded = Foldcase(source);
+    hash.Add(folded.data(), folded.size() * sizeof(wchar_t));
     hash.Add(attributes.size);
     hash.Add(uint64_t(attributes.written.dwHighDateTime) << 32 | attributes.written.dwLowDateTime);
     wchar_t digits[17];
@@ -120,6 +122,8 @@ std::optional<Known> Recall(const std::wstring& source, const Attributes& now)
     std::lock_guard hold(memorylock);
     auto found = memory.find(source);
     if (found == memory.end() || !Same(found->second.attributes, now)) return std::nullopt;
+    // A copy named for another folder (tests move it) is named again.
+    if (found->second.kind != Kind::wave && Parentfolder(found->second.copy) != convertedfolder) return std::nullopt;
     return found->second;
 }
 

@@ -13,7 +13,6 @@
 #include <cstring>
 #include <optional>
 #include <string_view>
-#include <vector>
 
 namespace {
 void Releasecom(IUnknown* object) { object->Release(); }
@@ -85,14 +84,15 @@ std::optional<Pcmformat> Choosepcm(IMFSourceReader* reader)
 // The stated length in 100-ns units; 0 when the source does not tell.
 uint64_t Statedlength(IMFSourceReader* reader)
 {
-    PROPVARIANT value;
-    PropVariantInit(&value);
-    uint64_t length = 0;
-    if (SUCCEEDED(reader->GetPresentationAttribute(MF_SOURCE_READER_MEDIASOURCE, MF_PD_DURATION, &value)) &&
-        value.vt == VT_UI8)
-        length = value.uhVal.QuadPart;
-    PropVariantClear(&value);
-    return length;
+    struct Ownedvalue {
+        PROPVARIANT value;
+        Ownedvalue() { PropVariantInit(&value); }
+        ~Ownedvalue() { PropVariantClear(&value); }
+    } owned;
+    if (FAILED(reader->GetPresentationAttribute(MF_SOURCE_READER_MEDIASOURCE, MF_PD_DURATION, &owned.value)) ||
+        owned.value.vt != VT_UI8)
+        return 0;
+    return owned.value.uhVal.QuadPart;
 }
 
 // Channel i of many goes left, right or to both sides (centre and low-frequency, in the usual
@@ -209,6 +209,8 @@ public:
         return buffer_.size() < flushbytes || Flush();
     }
     uint64_t frames() const { return databytes_ / (2 * format_.channels); }
+    // A wave file's sizes are 32-bit: its samples fit in 4 GiB less its header.
+    bool full() const { return databytes_ > 0xFFFFFFFFull - 36; }
     bool Finish()
     {
         if (!Flush()) return false;
@@ -321,7 +323,7 @@ Decoded Decodetowave(const std::wstring& source, const std::wstring& target, con
             if (!frames) return Refuse(Refusal::unsupported);
             bool wrote = delivered->channels > 2 ? wave.Write(Mixdown(*frames, delivered->channels)) : wave.Write(*frames);
             if (!wrote) return Refuse(Refusal::writefailed, wave.error());
-            if (wave.frames() > maxframes) return Refuse(Refusal::toolong);
+            if (wave.frames() > maxframes || wave.full()) return Refuse(Refusal::toolong);
             if (progress) progress(wave.frames() * 1000 / written.rate, statedms);
         }
         if (flags & MF_SOURCE_READERF_ENDOFSTREAM) break;
