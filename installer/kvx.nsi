@@ -166,10 +166,14 @@ Section "Uninstall"
   Delete "$INSTDIR\uninstall.exe"
   Delete "$INSTDIR\kvx*.tmp"
   ${IfNot} ${Silent}
-    MessageBox MB_YESNO|MB_ICONQUESTION "サウンドリストと設定（読み込んだサウンドセットを含む）を残しますか？$\r$\n$\r$\n「はい」を選ぶと、もう一度インストールしたときにそのまま使えます。" /SD IDYES IDYES keep
+    MessageBox MB_YESNO|MB_ICONQUESTION "サウンドリストと設定（読み込んだサウンドセットと変換したサウンドを含む）を残しますか？$\r$\n$\r$\n「はい」を選ぶと、もう一度インストールしたときにそのまま使えます。" /SD IDYES IDYES keep
     Delete "$INSTDIR\*.dat"
     ; The sounds of imported sound sets, which only the lists named.
     RMDir /r "$LOCALAPPDATA\Kvx\sets"
+    ; The wave copies of converted sounds, once the originals are back: no .Current names one then.
+    ${If} $2 == 0
+      RMDir /r "$LOCALAPPDATA\Kvx\converted"
+    ${EndIf}
     RMDir "$LOCALAPPDATA\Kvx"
     DeleteRegKey HKCU "Software\Kvx\setting"
     ; Records that could not be put back stay, so that the sounds are not lost for good.

@@ -1,5 +1,5 @@
 // Kvx.exe as the tests run it: the real program, on a registry tree and a list folder of the
-// test's own (imported sound sets go to its subfolder "sets").
+// test's own (imported sound sets go to its subfolder "sets", converted copies to "converted").
 //   kvxchild <key standing for HKEY_CURRENT_USER> <list folder> [command line...]
 // A message Kvx would show is appended to <list folder>\message.txt instead of waiting for a click.
 #include "pickers.h"
@@ -34,5 +34,5 @@ int wmain(int argc, wchar_t** argv)
         if (at != std::wstring::npos && line[at] == L'"') ++at;
     }
     line = at == std::wstring::npos ? std::wstring() : line.substr(at);
-    return Kvxmain(GetModuleHandleW(nullptr), line, {folder, folder + L"\\sets"});
+    return Kvxmain(GetModuleHandleW(nullptr), line, {folder, folder + L"\\sets", folder + L"\\converted"});
 }

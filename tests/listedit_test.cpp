@@ -6,6 +6,7 @@
 #include "listbox.h"
 #include "schemetable.h"
 #include "settings.h"
+#include "text.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +64,12 @@ TEST_F(Listedit, AddAsksForAWavFileInTheStartFolderAndAppends)
     answer = folder.Sound(L"new one.wav");
     Addsound(nullptr, list);
     ASSERT_TRUE(asked.has_value());
-    EXPECT_EQ(asked->filter, std::wstring(L"Wavファイル\0*.wav", 13));
+    // Every sound file first, then wave files alone, then everything.
+    const std::wstring filter = asked->filter;
+    EXPECT_EQ(filter.substr(0, filter.find(L'\0')), L"サウンド ファイル");
+    for (const wchar_t* kind : {L"*.wav;", L"*.mp3;", L"*.m4a;", L"*.flac;", L"*.ogg;"})
+        EXPECT_NE(filter.find(kind), std::wstring::npos) << Toansi(kind);
+    EXPECT_TRUE(filter.ends_with(std::wstring(L"WAV ファイル\0*.wav\0すべてのファイル\0*.*", 27))) << Toansi(filter);
     EXPECT_EQ(asked->title, L"サウンドファイルの追加");
     EXPECT_EQ(asked->initialdir, folder.path()) << "the program folder when defdir is empty";
     EXPECT_EQ(Listrows(list), (std::vector<std::wstring>{L"a.wav", L"b.wav", answer}));
@@ -90,7 +96,7 @@ TEST_F(Listedit, AListHoldsAtMost101Sounds)
                                               folder.File(L"gone.wav"), folder.Sound(L"two too many.wav")});
     EXPECT_EQ(additions.added, 1);
     EXPECT_EQ(additions.leftout, 2);
-    EXPECT_EQ(additions.refused, (std::vector<std::wstring>{folder.File(L"gone.wav")}));
+    EXPECT_EQ(additions.refused, (std::vector<Refusedsound>{{folder.File(L"gone.wav"), L"見つかりません"}}));
     EXPECT_FALSE(Listhasroom(list));
     asked.reset();
     answer = folder.Sound(L"x.wav");

@@ -1,7 +1,7 @@
 #include "changer.h"
 
 #include "originals.h"
-#include "playable.h"
+#include "listedsounds.h"
 #include "registry.h"
 #include "schemetable.h"
 #include "settings.h"
@@ -48,12 +48,15 @@ std::wstring Pickentry(int16_t app, int16_t event, const std::wstring& current)
         if (norepeat && Sametext(entry, current)) continue;
         pool.push_back(std::move(entry));
     }
-    // Drawn uniformly, and a missing or unplayable file drawn is put aside and the draw made again
-    // among the rest: uniform among the files that play, with one look at the disk per event when
-    // all do (their verdicts are known from earlier looks).
+    // Drawn uniformly, and a missing or unplayable file drawn (or one whose copy is not made yet)
+    // is put aside and the draw made again among the rest: uniform among the files that play,
+    // with one look at the disk per event when all do (their verdicts are known from earlier
+    // looks), and one more at a converted sound's copy. The event is given what Windows plays:
+    // the wave file, or the copy, which norepeat compares too.
     while (!pool.empty()) {
         size_t k = std::min(size_t(std::floor(Drawrandom() * double(pool.size()))), pool.size() - 1);
-        if (Checksound(pool[k]) == Soundstate::playable) return pool[k];
+        std::optional<std::wstring> played = Playedfile(pool[k]);
+        if (played && !(norepeat && Sametext(*played, current))) return *played;
         pool.erase(pool.begin() + std::ptrdiff_t(k));
     }
     return {};

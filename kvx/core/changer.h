@@ -14,9 +14,9 @@ void Seedfromclock();
 // Uniform in [0, 1); never 1.
 double Drawrandom();
 
-// The entry a pass gives the event whose .Current holds current: drawn uniformly among the
-// entries whose files exist and play, and with norepeat among those that differ from current.
-// Empty when there is none.
+// What a pass gives the event whose .Current holds current: drawn uniformly among the entries
+// whose files exist and play (or whose converted copies are made), and with norepeat among those
+// that differ from current; the entry's file, or its copy. Empty when there is none.
 std::wstring Pickentry(int16_t app, int16_t event, const std::wstring& current);
 // Writes Pickentry into the event's .Current value (recording the user's own sound first, the
 // first time); with no pick the value is left alone. Failed when a pick could not be written.

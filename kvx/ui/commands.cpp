@@ -6,6 +6,7 @@
 #include "form1parts.h"
 #include "form2.h"
 #include "keylist.h"
+#include "listedsounds.h"
 #include "listfiles.h"
 #include "originals.h"
 #include "pickers.h"
@@ -66,9 +67,11 @@ int Show(const Invocation&)
     return exitdone;
 }
 
-// A pass now, whatever the interval or the pause.
+// A pass now, whatever the interval or the pause. A run without a window has none to keep
+// alive: it makes the copies its lists need first, so a script gets what the menu gets.
 int Changeall(const Invocation&)
 {
+    if (!Form1()) Convertlistedsounds();
     Passresult result = Changenow();
     Showchanges();
     return result.failed == 0 ? exitdone : exitfailed;

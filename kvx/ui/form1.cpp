@@ -4,6 +4,7 @@
 
 #include "changer.h"
 #include "commands.h"
+#include "convertedcopies.h"
 #include "form1parts.h"
 #include "form2.h"
 #include "handles.h"
@@ -14,6 +15,7 @@
 #include <commctrl.h>
 
 #include <iterator>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -77,6 +79,7 @@ struct Form1state {
     HWND lastfocus = nullptr;
     Windowfonts fonts;
     UINT showmessage = 0;
+    bool toldnotwritten = false;
 };
 Form1state state;
 
@@ -173,6 +176,17 @@ void OnSetfocus()
     SetFocus(target);
 }
 
+// A copy made joins the picks and its row is no longer grey. A copy that could not be written
+// (a full disk) is told once a run, not at every sound.
+void OnConverted(bool notwritten)
+{
+    InvalidateRect(Item(List2), nullptr, FALSE);
+    if (!notwritten || std::exchange(state.toldnotwritten, true)) return;
+    Showmessage(state.window,
+                L"変換したサウンドを保存できませんでした。ディスクの空き領域を確かめてください。\r\n" + convertedfolder,
+                form1caption, MB_OK | MB_ICONWARNING);
+}
+
 void OnClose()
 {
     if (Commandrunning())
@@ -208,6 +222,7 @@ LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     case WM_SETFOCUS: OnSetfocus(); return 0;
     case WM_DPICHANGED: Changedpi(window, form1layout, state.fonts, wparam, lparam); return 0;
     case WM_CLOSE: OnClose(); return 0;
+    case convertedmessage: OnConverted(wparam == 1); return 0;
     case WM_QUERYENDSESSION: return OnQueryendsession(lparam);
     case WM_ENDSESSION:
         // The process may end as soon as this returns: save and remove the icon now.

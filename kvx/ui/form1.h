@@ -37,6 +37,9 @@ enum : int {
     Command4,
 };
 inline constexpr UINT_PTR Timer1 = 1;
+// Posted by the conversions in the background after each sound; wParam 1: its copy could not be
+// written.
+inline constexpr UINT convertedmessage = WM_APP + 1;
 inline constexpr UINT timer1interval = 60000;
 // Client area in twips.
 inline constexpr int clientwidth = 10215;

@@ -6,7 +6,7 @@
 #include "form1.h"
 #include "keylist.h"
 #include "listbox.h"
-#include "playable.h"
+#include "listedsounds.h"
 #include "schemetable.h"
 #include "sessionsounds.h"
 
@@ -56,8 +56,9 @@ void OnDrawitem(const DRAWITEMSTRUCT& item)
     if (item.itemID != UINT(-1)) {
         std::wstring text = Listrow(item.hwndItem, int(item.itemID));
         bool bold = item.CtlID == UINT(List1) && soundlists.Count(curapp, int16_t(item.itemID)) > 0;
-        // A file that cannot play is drawn like a missing one: neither is ever heard.
-        bool missing = item.CtlID == UINT(List2) && Checksound(text) != Soundstate::playable;
+        // A file that cannot play, or whose copy is not made yet, is drawn like a missing one:
+        // none of them is heard now.
+        bool missing = item.CtlID == UINT(List2) && !Playedfile(text);
         bool kvxplays = item.CtlID == UINT(List1) && !Windowsplayssessionsounds() &&
                         Issessionevent(curapp, int16_t(item.itemID));
         int mode = SetBkMode(dc, TRANSPARENT);

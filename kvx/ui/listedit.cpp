@@ -1,6 +1,11 @@
 #include "listedit.h"
 
+#include "convertedcopies.h"
 #include "folders.h"
+#include "form4.h"
+#include "handles.h"
+#include "listedsounds.h"
+#include "messagewait.h"
 #include "listfiles.h"
 #include "originals.h"
 #include "playable.h"
@@ -12,19 +17,61 @@
 #include "text.h"
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 namespace {
-bool Endswithwav(const std::wstring& path)
+// Converts the sounds on a thread of their own, the window's messages handled meanwhile, while
+// the progress window tells how far it has come. A cancel stops the conversion under way (which
+// leaves no file) and those after it.
+std::vector<Soundcopy> Convertshowingprogress(HWND owner, const std::vector<std::wstring>& sounds)
 {
-    return path.size() > 4 && Endswithtext(path, L".wav");
+    std::vector<Soundcopy> copies(sounds.size(), Soundcopy{Copystate::cancelled, {}, {}});
+    std::atomic<bool> cancel{false};
+    std::atomic<size_t> done{0};
+    Kernelhandle finished(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!finished) return copies;
+    // The user waits for the list, as for a dialog: the window takes no other input meanwhile.
+    bool enabled = owner && !EnableWindow(owner, FALSE);
+    Showform4(owner, L"サウンドを変換しています", L"", [&cancel] { cancel = true; });
+    std::thread worker([&] {
+        Mediascope media;
+        for (size_t k = 0; k < sounds.size() && !cancel; ++k) {
+            copies[k] = Convertsound(sounds[k], cancel);
+            done = k + 1;
+        }
+        SetEvent(finished.get());
+    });
+    size_t shown = size_t(-1);
+    while (!Waitwithmessages(finished.get(), 100)) {
+        size_t now = std::min(done.load(), sounds.size() - 1);
+        if (now == shown) continue;
+        shown = now;
+        Setform4text(std::to_wstring(now + 1) + L" / " + std::to_wstring(sounds.size()) + L": " + Lastname(sounds[now]));
+        Setform4progress(int(now), int(sounds.size()));
+    }
+    worker.join();
+    // The owner first, as a dialog's end does: it is then what the system activates.
+    if (enabled) EnableWindow(owner, TRUE);
+    Unloadform4();
+    return copies;
+}
+
+std::wstring Whyrefused(const Soundcopy& copy)
+{
+    switch (copy.state) {
+    case Copystate::missing: return L"見つかりません";
+    case Copystate::refused: return Refusaltext(copy.refused);
+    default: return {};
+    }
 }
 }
 
-std::vector<std::wstring> Wavfilesin(const std::wstring& folder)
+std::vector<std::wstring> Soundfilesin(const std::wstring& folder)
 {
     std::vector<std::wstring> names;
     for (std::wstring& name : Foldernames(folder))
-        if (Endswithwav(name) && !Isfolder(folder + L"\\" + name)) names.push_back(std::move(name));
+        if (Soundfilename(name) && !Isfolder(folder + L"\\" + name)) names.push_back(std::move(name));
     // In name order, as Explorer lists them.
     std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
         return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) == CSTR_LESS_THAN;
@@ -51,10 +98,26 @@ Additions Appendsounds(HWND list2, const std::vector<std::wstring>& paths)
 {
     Additions additions;
     if (!Validevent(curapp, curevent) || !soundlists.Readable(curapp, curevent)) return additions;
+    // One look at each; the sounds to convert go together, under one progress window.
+    std::vector<Soundcopy> copies;
+    std::vector<std::wstring> toconvert;
     for (const std::wstring& path : paths) {
+        copies.push_back(path.empty() ? Soundcopy{} : Copyfor(path));
+        if (copies.back().state == Copystate::pending) toconvert.push_back(path);
+    }
+    if (!toconvert.empty()) {
+        std::vector<Soundcopy> converted = Convertshowingprogress(GetParent(list2), toconvert);
+        for (size_t k = 0, next = 0; k < copies.size(); ++k)
+            if (copies[k].state == Copystate::pending) copies[k] = converted[next++];
+    }
+    for (size_t k = 0; k < paths.size(); ++k) {
+        const std::wstring& path = paths[k];
         if (path.empty()) continue;
-        if (Checksound(path) != Soundstate::playable) {
-            additions.refused.push_back(path);
+        Copystate state = copies[k].state;
+        if (state == Copystate::cancelled || state == Copystate::pending) {
+            ++additions.cancelled;
+        } else if (state != Copystate::wave && state != Copystate::ready) {
+            additions.refused.push_back({path, Whyrefused(copies[k])});
         } else if (!Listhasroom(list2)) {
             ++additions.leftout;
         } else if (SendMessageW(list2, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str())) >= 0) {
@@ -71,21 +134,26 @@ std::wstring Additionnote(const Additions& additions)
     constexpr size_t named = 10;
     std::wstring note;
     if (!additions.refused.empty()) {
-        note = L"次のファイルは再生できる WAV ファイルではないため、追加しませんでした。";
-        for (size_t k = 0; k < std::min(named, additions.refused.size()); ++k) note += L"\r\n" + additions.refused[k];
+        note = L"次のファイルは使えないため、追加しませんでした。";
+        for (size_t k = 0; k < std::min(named, additions.refused.size()); ++k)
+            note += L"\r\n" + additions.refused[k].path + L"（" + additions.refused[k].why + L"）";
         if (additions.refused.size() > named)
             note += L"\r\nほか " + std::to_wstring(additions.refused.size() - named) + L" 個";
     }
     if (additions.leftout > 0)
         note += std::wstring(note.empty() ? L"" : L"\r\n\r\n") + L"サウンドリストには " + std::to_wstring(Soundtable::capacity) + L" 個までしか入らないため、" +
                 std::to_wstring(additions.leftout) + L" 個のファイルを追加しませんでした。";
+    if (additions.cancelled > 0)
+        note += std::wstring(note.empty() ? L"" : L"\r\n\r\n") + L"キャンセルしたため、変換していない " +
+                std::to_wstring(additions.cancelled) + L" 個のファイルは追加しませんでした。";
     return note;
 }
 
 Additions Addsound(HWND owner, HWND list2)
 {
     if (!Canadd(list2)) return {};
-    std::wstring filter = std::wstring(L"Wavファイル") + L'\0' + L"*.wav";
+    std::wstring filter = L"サウンド ファイル" + std::wstring(1, L'\0') + Soundpatterns() + L'\0' + L"WAV ファイル" + L'\0' +
+                          L"*.wav" + L'\0' + L"すべてのファイル" + L'\0' + L"*.*";
     return Appendsounds(list2, {Openfiledlg(owner, filter, Startfolder(), L"サウンドファイルの追加")});
 }
 
@@ -101,17 +169,18 @@ Outcome Makecurrent(HWND list2)
     LRESULT row = SendMessageW(list2, LB_GETCURSEL, 0, 0);
     if (row == LB_ERR || !Validevent(curapp, curevent)) return Outcome::nothing;
     std::wstring path = Listrow(list2, int(row));
-    // A missing file, or one that cannot play, would silence the event.
-    if (Checksound(path) != Soundstate::playable) return Outcome::failed;
+    // A missing file, one that cannot play or a copy not made yet would silence the event.
+    std::optional<std::wstring> played = Playedfile(path);
+    if (!played) return Outcome::failed;
     std::optional<Currentvalue> current = Opencurrent(curapp, curevent);
-    return current && Writecurrent(curapp, curevent, *current, path) ? Outcome::done : Outcome::failed;
+    return current && Writecurrent(curapp, curevent, *current, *played) ? Outcome::done : Outcome::failed;
 }
 
 std::vector<std::wstring> Droppedsounds(HDROP drop)
 {
     std::vector<std::wstring> sounds;
     auto take = [&sounds](const std::wstring& path) {
-        if (Endswithwav(path)) sounds.push_back(path);
+        if (Soundfilename(path)) sounds.push_back(path);
     };
     UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
@@ -122,7 +191,7 @@ std::vector<std::wstring> Droppedsounds(HDROP drop)
             take(path);
             continue;
         }
-        for (const std::wstring& name : Wavfilesin(path)) take(path + L"\\" + name);
+        for (const std::wstring& name : Soundfilesin(path)) take(path + L"\\" + name);
     }
     return sounds;
 }

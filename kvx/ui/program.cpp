@@ -3,6 +3,7 @@
 #include "form1.h"
 #include "form2.h"
 #include "commands.h"
+#include "convertedcopies.h"
 #include "form3.h"
 #include "handover.h"
 #include "instance.h"
@@ -56,10 +57,12 @@ int Runkvx(HINSTANCE instance, Switch what)
 
 Kvxfolders Userfolders()
 {
-    Kvxfolders folders{Programfolder(), {}};
+    Kvxfolders folders{Programfolder(), {}, {}};
     PWSTR local = nullptr;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local)))
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local))) {
         folders.sets = std::wstring(local) + L"\\Kvx\\sets";
+        folders.converted = std::wstring(local) + L"\\Kvx\\converted";
+    }
     CoTaskMemFree(local);
     return folders;
 }
@@ -68,6 +71,7 @@ int Kvxmain(HINSTANCE instance, const std::wstring& commandline, const Kvxfolder
 {
     listfolder = folders.lists;
     setsfolder = folders.sets;
+    convertedfolder = folders.converted;
     Commandline line = Parsecommandline(commandline);
     if (line.what == Switch::unknown) {
         Showmessage(nullptr, Switchhelp(line.text), L"Kvx", MB_OK | MB_ICONWARNING);

@@ -6,11 +6,12 @@
 
 #include <string>
 
-// Where Kvx keeps its files: the lists (the program's folder) and the imported sound sets
-// (%LOCALAPPDATA%\Kvx\sets).
+// Where Kvx keeps its files: the lists (the program's folder), the imported sound sets
+// (%LOCALAPPDATA%\Kvx\sets) and the wave copies of converted sounds (%LOCALAPPDATA%\Kvx\converted).
 struct Kvxfolders {
     std::wstring lists;
     std::wstring sets;
+    std::wstring converted;
 };
 // The folders of this user and program.
 Kvxfolders Userfolders();

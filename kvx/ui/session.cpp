@@ -4,6 +4,7 @@
 
 #include "changer.h"
 #include "commands.h"
+#include "conversions.h"
 #include "form1.h"
 #include "form3.h"
 #include "handover.h"
@@ -54,6 +55,9 @@ void Startup(bool logon)
     OnCombo1click();
     bool timer = Loadsettings();
     Startuppass();
+    // After the pass, which puts aside what is not converted yet: each copy joins the picks once
+    // it is made.
+    Startconversions(window, form1::convertedmessage);
     Settimer1(timer);
     // At logon the shell may not be ready for the icon: Form3 keeps trying. Without Form3 there
     // will be no icon, and the window stays in sight instead.
@@ -114,6 +118,7 @@ void Shutdown(bool endofsession)
     HWND window = Form1();
     KillTimer(window, form1::Timer1);
     tuskicon2();
+    Stopconversions();
     Saveshownlist(!endofsession);
     DestroyWindow(window);
 }

@@ -8,7 +8,8 @@
 #include "listedit.h"
 #include "listfiles.h"
 #include "pickers.h"
-#include "playable.h"
+#include "convertedcopies.h"
+#include "listedsounds.h"
 #include "player.h"
 #include "registry.h"
 #include "schemetable.h"
@@ -169,8 +170,9 @@ void OnList2dblclick()
 {
     LRESULT row = SendMessageW(Item(List2), LB_GETCURSEL, 0, 0);
     if (row == LB_ERR) return;
-    // Played while the window goes on; a file that cannot play (drawn grey) sounds nothing.
-    Startsound(Listrow(Item(List2), int(row)));
+    // Played while the window goes on, as Windows would play it; a file that cannot play, or
+    // whose copy is not made yet (drawn grey), sounds nothing.
+    if (std::optional<std::wstring> played = Playedfile(Listrow(Item(List2), int(row)))) Startsound(*played);
 }
 
 // Enter, which the dialog keys send as IDOK: on the sound list it plays the selected sound.
@@ -195,10 +197,11 @@ void OnCommand7click()
     if (Makecurrent(Item(List2)) == Outcome::failed) {
         LRESULT row = SendMessageW(Item(List2), LB_GETCURSEL, 0, 0);
         std::wstring path = Listrow(Item(List2), int(row));
-        Soundstate sound = Checksound(path);
-        Tell(sound == Soundstate::missing      ? L"サウンドファイルが見つかりません。\r\n" + path
-             : sound == Soundstate::unplayable ? L"このファイルは再生できる WAV ファイルではありません。\r\n" + path
-                                               : L"現在のサウンドを変更できませんでした。");
+        Soundcopy copy = Copyfor(path);
+        Tell(copy.state == Copystate::missing   ? L"サウンドファイルが見つかりません。\r\n" + path
+             : copy.state == Copystate::refused ? L"このファイルは使えません（" + Refusaltext(copy.refused) + L"）。\r\n" + path
+             : copy.state == Copystate::pending ? L"このサウンドはまだ変換されていません。\r\n" + path
+                                                : L"現在のサウンドを変更できませんでした。");
     }
     Showcurrentline();
 }

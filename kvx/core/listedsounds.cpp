@@ -1,0 +1,75 @@
+#include "listedsounds.h"
+
+#include "convertedcopies.h"
+#include "keylist.h"
+#include "schemetable.h"
+#include "text.h"
+
+#include <atomic>
+#include <unordered_set>
+
+namespace {
+// Wave files play as they are; the others are what Media Foundation decodes on most systems.
+constexpr const wchar_t* endings[] = {L".wav",  L".mp3", L".m4a", L".aac", L".wma", L".flac",
+                                      L".ogg",  L".oga", L".opus", L".aif", L".aiff", L".aifc"};
+}
+
+std::wstring Soundpatterns()
+{
+    std::wstring patterns;
+    for (const wchar_t* ending : endings) patterns += (patterns.empty() ? L"*" : L";*") + std::wstring(ending);
+    return patterns;
+}
+
+bool Soundfilename(std::wstring_view name)
+{
+    for (const wchar_t* ending : endings)
+        if (name.size() > std::wstring_view(ending).size() && Endswithtext(name, ending)) return true;
+    return false;
+}
+
+std::function<void(const std::wstring& sound)> convertlater;
+
+std::optional<std::wstring> Playedfile(const std::wstring& sound)
+{
+    Soundcopy copy = Copyfor(sound);
+    if (copy.state == Copystate::pending && convertlater) convertlater(sound);
+    if (copy.state != Copystate::wave && copy.state != Copystate::ready) return std::nullopt;
+    return copy.path;
+}
+
+std::wstring Listedsound(int16_t app, int16_t event, const std::wstring& played)
+{
+    // Only a copy needs its source found, among the sounds of its event.
+    if (convertedfolder.empty() || !Sametext(played.substr(0, convertedfolder.size() + 1), convertedfolder + L"\\"))
+        return played;
+    for (const std::wstring& sound : Savedsounds(app, event))
+        if (Sametext(Copyfor(sound).path, played)) return sound;
+    return played;
+}
+
+std::vector<std::wstring> Listedsounds()
+{
+    std::vector<std::wstring> sounds;
+    std::unordered_set<std::wstring> seen;
+    Foreachevent([&](int16_t app, int16_t event) {
+        for (std::wstring& sound : Savedsounds(app, event))
+            if (!sound.empty() && seen.insert(Foldcase(sound)).second) sounds.push_back(std::move(sound));
+    });
+    return sounds;
+}
+
+std::vector<std::wstring> Unconvertedsounds()
+{
+    std::vector<std::wstring> pending;
+    for (std::wstring& sound : Listedsounds())
+        if (Copyfor(sound).state == Copystate::pending) pending.push_back(std::move(sound));
+    return pending;
+}
+
+void Convertlistedsounds()
+{
+    std::atomic<bool> never{false};
+    Mediascope media;
+    for (const std::wstring& sound : Unconvertedsounds()) Convertsound(sound, never);
+}
