@@ -4,10 +4,12 @@
 //
 //   kvxbench <work folder> <apps>x<events>x<sounds>...
 //   kvxbench memfloor <tree folder>                      child run: the floor's memory
+//   kvxbench convert <song> <folder>                     a song converted (conversionbench.cpp)
 //
 // The work folder holds one folder per tree ("empty", "200x30x5"...) with a copy of Kvx.exe, its
 // list files and WAV files, written by scripts/bench; this program writes the registry part.
 #include "changer.h"
+#include "conversionbench.h"
 #include "keylist.h"
 #include "listfiles.h"
 #include "schemetable.h"
@@ -565,6 +567,7 @@ bool Measuresize(const std::wstring& root, const Treesize& size, const std::opti
 int wmain(int argc, wchar_t** argv)
 {
     if (argc == 3 && std::wcscmp(argv[1], L"memfloor") == 0) return Memfloorchild(argv[2]);
+    if (argc == 4 && std::wcscmp(argv[1], L"convert") == 0) return Conversionbench(argv[2], argv[3]);
     if (argc < 3) {
         std::printf("usage: kvxbench <work folder> <apps>x<events>x<sounds>...\n");
         return 2;
