@@ -320,8 +320,8 @@ int Removeleftovers()
 {
     int removed = 0;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((listfolder + L"\\" + tempprefix + L"*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
+    Findhandle search = Ownfind(FindFirstFileW((listfolder + L"\\" + tempprefix + L"*.tmp").c_str(), &found));
+    if (!search) return 0;
     do {
         std::wstring_view name(found.cFileName);
         // The pattern matches short names too: the long name itself must be kvx<hex>.tmp.
@@ -333,8 +333,7 @@ int Removeleftovers()
         Kernelhandle file = Ownfile(CreateFileW((listfolder + L"\\" + found.cFileName).c_str(), DELETE, 0, nullptr,
                                                 OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
         if (file) ++removed;
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
     return removed;
 }
 
