@@ -23,13 +23,12 @@ std::vector<std::wstring> Foldernames(const std::wstring& folder)
 {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    Findhandle search = Ownfind(FindFirstFileW((folder + L"\\*").c_str(), &found));
+    if (!search) return names;
     do {
         std::wstring name = found.cFileName;
         if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
     return names;
 }
 
@@ -71,6 +70,38 @@ std::optional<std::string> Readfile(const std::wstring& path, uint64_t limit)
     return bytes;
 }
 
+bool Replacefile(const std::wstring& path, const std::string& bytes, const wchar_t* prefix)
+{
+    std::array<wchar_t, MAX_PATH + 1> temp{};
+    if (!GetTempFileNameW(Parentfolder(path).c_str(), prefix, 0, temp.data())) return false;
+    bool ok = false;
+    {
+        Kernelhandle file = Ownfile(
+            CreateFileW(temp.data(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        ok = file &&
+             (bytes.empty() ||
+              (WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size())) &&
+             FlushFileBuffers(file.get());
+    }
+    ok = ok && MoveFileExW(temp.data(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!ok) {
+        DWORD error = GetLastError();
+        DeleteFileW(temp.data());
+        SetLastError(error);
+    }
+    return ok;
+}
+
+bool Copyinto(const std::wstring& source, const std::wstring& base, const std::wstring& relative)
+{
+    for (size_t slash = relative.find(L'\\'); slash != std::wstring::npos; slash = relative.find(L'\\', slash + 1)) {
+        std::wstring folder = base + L"\\" + relative.substr(0, slash);
+        if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    }
+    return CopyFileW(source.c_str(), (base + L"\\" + relative).c_str(), TRUE) != FALSE;
+}
+
 bool Samecontent(const std::wstring& a, const std::wstring& b)
 {
     std::optional<uint64_t> sizea = Filesize(a), sizeb = Filesize(b);
@@ -102,6 +133,12 @@ std::wstring Errortext(DWORD code)
     if (text) LocalFree(text);
     while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r' || words.back() == L' ')) words.pop_back();
     return words;
+}
+
+std::wstring Lasterror(const std::wstring& what)
+{
+    DWORD code = GetLastError();
+    return what + L"\r\n" + Errortext(code);
 }
 
 std::wstring Parentfolder(const std::wstring& path)

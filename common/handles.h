@@ -44,12 +44,26 @@ private:
 
 inline void Closekey(HKEY key) { RegCloseKey(key); }
 inline void Closehandle(HANDLE handle) { CloseHandle(handle); }
+inline void Closefind(HANDLE search) { FindClose(search); }
+inline void Unmapview(void* view) { UnmapViewOfFile(view); }
+inline void Destroywindow(HWND window) { DestroyWindow(window); }
 
 using Regkey = Owned<HKEY, Closekey>;
 using Kernelhandle = Owned<HANDLE, Closehandle>;
+// A search of FindFirstFileW, closed with FindClose.
+using Findhandle = Owned<HANDLE, Closefind>;
+// A view of MapViewOfFile.
+using Mappedview = Owned<void*, Unmapview>;
+// A window this code made and no window procedure ends (a helper window for a message).
+using Windowhandle = Owned<HWND, Destroywindow>;
 
 // CreateFile reports failure as INVALID_HANDLE_VALUE, not null: fold it into the empty owner.
 inline Kernelhandle Ownfile(HANDLE file)
 {
     return Kernelhandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+// So does FindFirstFile.
+inline Findhandle Ownfind(HANDLE search)
+{
+    return Findhandle(search == INVALID_HANDLE_VALUE ? nullptr : search);
 }

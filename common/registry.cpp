@@ -84,9 +84,18 @@ std::optional<Regdata> Queryregexact(HKEY key, const std::wstring& valuename)
 
 bool Writeregdata(HKEY key, const std::wstring& valuename, const Regdata& value)
 {
-    return key && RegSetValueExW(key, valuename.c_str(), 0, value.type,
-                                 reinterpret_cast<const BYTE*>(value.bytes.data()),
-                                 DWORD(value.bytes.size())) == ERROR_SUCCESS;
+    if (!key) return false;
+    const std::string* bytes = &value.bytes;
+    // The system counts a string's NUL in when the character right after the given bytes is NUL,
+    // whatever lies there: a value stored without its NUL would come back with one. Written from a
+    // copy followed by a character that is not NUL (also when the count is odd), it stays exact.
+    std::string padded;
+    if (value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ) {
+        padded = value.bytes + "\xFF\xFF";
+        bytes = &padded;
+    }
+    return RegSetValueExW(key, valuename.c_str(), 0, value.type, reinterpret_cast<const BYTE*>(bytes->data()),
+                          DWORD(value.bytes.size())) == ERROR_SUCCESS;
 }
 
 std::wstring Readregstr(HKEY key, const std::wstring& valuename)

@@ -42,7 +42,7 @@ Regdata Stringdata(const std::wstring& text, DWORD type = REG_SZ);
 std::optional<Regdata> Queryregdata(HKEY key, const std::wstring& valuename);
 // The same, byte for byte as stored: the size is asked first, so nothing can be added.
 std::optional<Regdata> Queryregexact(HKEY key, const std::wstring& valuename);
-// Writes a value with its type and bytes.
+// Writes a value with its type and exactly its bytes: a string given without its NUL is stored without.
 bool Writeregdata(HKEY key, const std::wstring& valuename, const Regdata& value);
 // The text of a value of an open key, or "" on any failure (as Getregstr).
 std::wstring Readregstr(HKEY key, const std::wstring& valuename);

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cwchar>
+#include <cwctype>
+
 std::string Toansi(const std::wstring& text)
 {
     if (text.empty()) return {};
@@ -59,4 +62,36 @@ std::wstring Foldcase(std::wstring text)
 {
     CharUpperBuffW(text.data(), DWORD(text.size()));
     return text;
+}
+
+std::wstring Percentescape(const std::wstring& text, const std::function<bool(size_t, wchar_t)>& escape)
+{
+    static constexpr wchar_t hex[] = L"0123456789ABCDEF";
+    std::wstring out;
+    for (size_t k = 0; k < text.size(); ++k) {
+        wchar_t c = text[k];
+        if (escape(k, c)) {
+            out += L'%';
+            out += hex[(c >> 4) & 0xF];
+            out += hex[c & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<std::wstring> Percentunescape(const std::wstring& text)
+{
+    std::wstring out;
+    for (size_t k = 0; k < text.size(); ++k) {
+        if (text[k] != L'%') {
+            out += text[k];
+            continue;
+        }
+        if (k + 2 >= text.size() || !std::iswxdigit(text[k + 1]) || !std::iswxdigit(text[k + 2])) return std::nullopt;
+        out += wchar_t(std::wcstoul(text.substr(k + 1, 2).c_str(), nullptr, 16));
+        k += 2;
+    }
+    return out;
 }

@@ -3,9 +3,14 @@
 // or a list file goes through these two.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+
+// The byte-order mark that opens a UTF-8 file.
+inline constexpr char utf8mark[] = "\xEF\xBB\xBF";
 
 std::string Toansi(const std::wstring& text);
 std::wstring Fromansi(const std::string& bytes);
@@ -22,3 +27,8 @@ bool Sametext(std::wstring_view a, std::wstring_view b);
 bool Endswithtext(std::wstring_view text, std::wstring_view suffix);
 // The text in capitals, as Windows compares names: two names that are the same are equal so.
 std::wstring Foldcase(std::wstring text);
+// The text with each character that escape(index, character) picks written as "%" and its code in
+// two capital hex digits; only characters below U+0100 may be picked.
+std::wstring Percentescape(const std::wstring& text, const std::function<bool(size_t, wchar_t)>& escape);
+// The text with every %XX back as its character; nothing when a "%" is not followed by two hex digits.
+std::optional<std::wstring> Percentunescape(const std::wstring& text);

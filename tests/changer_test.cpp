@@ -197,14 +197,11 @@ TEST_F(Changer, AnyOriginalIsRecordedExactlyReplacedAndComesBackExactly)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Loadoriginals();
-        {
-            Regkey key;
-            RegCreateKeyExW(HKEY_CURRENT_USER, open.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr);
-            RegSetValueExW(key.get(), L"", 0, c.type, reinterpret_cast<const BYTE*>(c.bytes.data()), DWORD(c.bytes.size()));
-        }
-        // (The system may have added a NUL to a string stored without one.)
+        // Written exactly: the system adds no NUL to a string stored without one.
+        ASSERT_TRUE(Writeregdata(Openforupdate(HKEY_CURRENT_USER, open, true).get(), L"", Regdata{c.type, c.bytes}));
         const auto before = Storedvalue(open, L"");
         ASSERT_EQ(before.first, c.type);
+        ASSERT_EQ(before.second, c.bytes);
         Changepass();
         EXPECT_EQ(Current(L"Open"), sound) << "the list's sound is written whatever was there";
         EXPECT_EQ(Storedvalue(originalskey, L"App\\Open"), before) << "recorded exactly";

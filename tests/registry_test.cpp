@@ -61,6 +61,24 @@ TEST_F(Registry, SetregstrCreatesMissingLevelsAndStoresOneTerminator)
     EXPECT_EQ(Rawvalue(L"A\\B", L"empty"), std::string(1, '\0'));
 }
 
+TEST_F(Registry, AStringWithoutItsNulIsStoredExactlyWhateverFollowsItsBytes)
+{
+    // "x.wav" without its NUL, and a count that ends inside a character: the system would add a
+    // NUL to either when a NUL follows the given bytes, as here, in the string's spare room.
+    for (const std::string& text : {std::string("x\0.\0w\0a\0v\0", 10), std::string("x\0.\0w\0a\0\0", 9)}) {
+        Regdata value{REG_SZ, std::string(text.size() + 16, '\0')};
+        value.bytes.resize(text.size());
+        ASSERT_GE(value.bytes.capacity(), text.size() + 16) << "the room after the bytes, all NUL, stays";
+        std::copy(text.begin(), text.end(), value.bytes.begin());
+        Regkey key = Openforupdate(HKEY_CURRENT_USER, L"Exact", true);
+        ASSERT_TRUE(Writeregdata(key.get(), L"v", value));
+        std::optional<Regdata> stored = Queryregexact(key.get(), L"v");
+        ASSERT_TRUE(stored.has_value());
+        EXPECT_EQ(stored->type, DWORD(REG_SZ));
+        EXPECT_EQ(stored->bytes, text) << text.size() << " bytes";
+    }
+}
+
 TEST_F(Registry, EnumregkeysListsInOrderAndShrinksKeynames)
 {
     keynames = {L"old0", L"old1", L"old2", L"old3", L"old4"};

@@ -16,30 +16,22 @@ const Controlspec* Findspec(std::span<const Controlspec> table, int id)
     return nullptr;
 }
 
-void Deletedc(HDC dc)
-{
-    DeleteDC(dc);
-}
-using Memorydc = Owned<HDC, Deletedc>;
-
 // Sizes a label to its text in font.
 void Fittext(HWND control, HFONT font)
 {
     wchar_t text[64] = {};
     int length = GetWindowTextW(control, text, int(std::size(text)));
     Memorydc dc(CreateCompatibleDC(nullptr));
-    HGDIOBJ previous = SelectObject(dc.get(), font);
+    Selectedobject selected(dc.get(), font);
     SIZE size{};
     GetTextExtentPoint32W(dc.get(), text, length, &size);
-    SelectObject(dc.get(), previous);
     SetWindowPos(control, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 UINT Systemdpi()
 {
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    Windowdc screen(nullptr);
+    int dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
     return dpi > 0 ? UINT(dpi) : 96;
 }
 }
@@ -136,10 +128,9 @@ HFONT Createpointfont(const wchar_t* face, int points, bool bold, UINT dpi)
 int Rowheight(HFONT font)
 {
     Memorydc dc(CreateCompatibleDC(nullptr));
-    HGDIOBJ previous = SelectObject(dc.get(), font);
+    Selectedobject selected(dc.get(), font);
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc.get(), &metrics);
-    SelectObject(dc.get(), previous);
     return metrics.tmHeight + 2;
 }
 

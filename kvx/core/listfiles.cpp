@@ -1,5 +1,6 @@
 #include "listfiles.h"
 
+#include "folders.h"
 #include "handles.h"
 #include "registry.h"
 #include "schemetable.h"
@@ -29,7 +30,6 @@ constexpr DWORD maxreadbytes = 4u << 20;
 // A .Current value holds 1023 bytes: a longer line could never be made a current sound.
 constexpr size_t maxlinechars = 1023;
 
-constexpr char utf8mark[] = "\xEF\xBB\xBF";
 constexpr char utf16lemark[] = "\xFF\xFE";
 constexpr char utf16bemark[] = "\xFE\xFF";
 
@@ -160,30 +160,6 @@ bool Isdevicename(std::wstring base)
            ((base[3] >= L'0' && base[3] <= L'9') || base[3] == L'\u00B9' || base[3] == L'\u00B2' || base[3] == L'\u00B3');
 }
 
-bool Writeall(HANDLE file, const std::string& bytes)
-{
-    DWORD written = 0;
-    return bytes.empty() ||
-           (WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size());
-}
-
-// Writes a sibling temporary file and moves it over the list file, so a failure or a crash
-// mid-write never leaves a half-written list behind.
-bool Replacelistfile(const std::wstring& path, const std::string& bytes)
-{
-    std::array<wchar_t, MAX_PATH + 1> temp{};
-    if (!GetTempFileNameW(listfolder.c_str(), tempprefix, 0, temp.data())) return false;
-    bool ok = false;
-    {
-        Kernelhandle file = Ownfile(
-            CreateFileW(temp.data(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        ok = file && Writeall(file.get(), bytes) && FlushFileBuffers(file.get());
-    }
-    ok = ok && MoveFileExW(temp.data(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!ok) DeleteFileW(temp.data());
-    return ok;
-}
-
 // The stored list counts by value name, read at once for a whole start-up.
 using Storedcounts = std::unordered_map<std::wstring, std::wstring>;
 
@@ -214,24 +190,15 @@ bool Plainfilename(const std::wstring& name)
 std::wstring Escapename(const std::wstring& name)
 {
     static constexpr wchar_t forbidden[] = L"\\/:*?\"<>|%";
-    auto escaped = [](wchar_t c) {
-        // Every character escaped is ASCII: two hex digits keep the longest key name's file name
-        // within the system's limit.
-        wchar_t code[4];
-        std::swprintf(code, 4, L"%%%02X", unsigned(c));
-        return std::wstring(code);
-    };
-    std::wstring out;
-    for (size_t k = 0; k < name.size(); ++k) {
-        wchar_t c = name[k];
-        bool escape = c < 0x20 || std::wcschr(forbidden, c) ||
-                      // Windows opens "AUX.b-0.dat" as the device AUX.
-                      (k == 0 && Isdevicename(name.substr(0, name.find(L'.')))) ||
-                      // A trailing dot or blank is dropped by Windows from a name.
-                      (k + 1 == name.size() && (c == L'.' || c == L' '));
-        out += escape ? escaped(c) : std::wstring(1, c);
-    }
-    return out;
+    // Every character escaped is ASCII: two hex digits keep the longest key name's file name
+    // within the system's limit.
+    return Percentescape(name, [&name](size_t k, wchar_t c) {
+        return c < 0x20 || std::wcschr(forbidden, c) ||
+               // Windows opens "AUX.b-0.dat" as the device AUX.
+               (k == 0 && Isdevicename(name.substr(0, name.find(L'.')))) ||
+               // A trailing dot or blank is dropped by Windows from a name.
+               (k + 1 == name.size() && (c == L'.' || c == L' '));
+    });
 }
 
 std::wstring Listfilename(int16_t app, int16_t event)
@@ -281,7 +248,8 @@ bool Savedata(int16_t app, int16_t event, const std::vector<std::wstring>& entri
     // to UTF-8 with its byte-order mark, as Notepad writes it. A list that fits keeps its form.
     if (encoding == Listencoding::ansi && !std::all_of(kept.begin(), kept.end(), Fitsansi))
         encoding = Listencoding::utf8;
-    if (!Replacelistfile(Listfilename(app, event), Encode(kept, encoding))) return false;
+    // Replaced in one step, through a temporary file in the list folder (kvx<hex>.tmp).
+    if (!Replacefile(Listfilename(app, event), Encode(kept, encoding), tempprefix)) return false;
     for (size_t k = 0; k < n; ++k) soundlists.Set(app, event, int16_t(k), kept[k]);
     soundlists.Setreadable(app, event, true);
     // The file now holds exactly what is shown.
@@ -320,8 +288,8 @@ int Removeleftovers()
 {
     int removed = 0;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((listfolder + L"\\" + tempprefix + L"*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
+    Findhandle search = Ownfind(FindFirstFileW((listfolder + L"\\" + tempprefix + L"*.tmp").c_str(), &found));
+    if (!search) return 0;
     do {
         std::wstring_view name(found.cFileName);
         // The pattern matches short names too: the long name itself must be kvx<hex>.tmp.
@@ -333,8 +301,7 @@ int Removeleftovers()
         Kernelhandle file = Ownfile(CreateFileW((listfolder + L"\\" + found.cFileName).c_str(), DELETE, 0, nullptr,
                                                 OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
         if (file) ++removed;
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
     return removed;
 }
 

@@ -54,11 +54,13 @@ void Publishhandover()
     secretobject.reset(
         CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, secretsize, Secretname().c_str()));
     if (!secretobject) return;
-    void* view = MapViewOfFile(secretobject.get(), FILE_MAP_WRITE, 0, 0, secretsize);
-    // A secret nobody could guess; without one, nothing is ever taken.
-    bool made = view && BCRYPT_SUCCESS(BCryptGenRandom(nullptr, static_cast<BYTE*>(view), secretsize,
-                                                       BCRYPT_USE_SYSTEM_PREFERRED_RNG));
-    if (view) UnmapViewOfFile(view);
+    bool made = false;
+    {
+        Mappedview view(MapViewOfFile(secretobject.get(), FILE_MAP_WRITE, 0, 0, secretsize));
+        // A secret nobody could guess; without one, nothing is ever taken.
+        made = view && BCRYPT_SUCCESS(BCryptGenRandom(nullptr, static_cast<BYTE*>(view.get()), secretsize,
+                                                      BCRYPT_USE_SYSTEM_PREFERRED_RNG));
+    }
     if (!made) secretobject.reset();
 }
 
@@ -66,10 +68,9 @@ bool Readhandoversecret(BYTE (&secret)[16])
 {
     Kernelhandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, Secretname().c_str()));
     if (!mapping) return false;
-    const void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, secretsize);
+    Mappedview view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, secretsize));
     if (!view) return false;
-    std::memcpy(secret, view, secretsize);
-    UnmapViewOfFile(view);
+    std::memcpy(secret, view.get(), secretsize);
     return true;
 }
 
@@ -88,7 +89,7 @@ int Handover(const Commandline& line)
     // The running Kvx may bring its window to the front for /show.
     AllowSetForegroundWindow(kvxprocess);
     // The message names this process by a window of its own, which the receiver checks.
-    HWND self = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    Windowhandle self(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
     Handoverpacket header{GetCurrentProcessId(), DWORD(what), {}};
     if (!Readhandoversecret(header.secret)) return exitfailed;
     std::vector<BYTE> packet(sizeof header + (line.folder.size() + 1) * sizeof(wchar_t));
@@ -97,9 +98,10 @@ int Handover(const Commandline& line)
     COPYDATASTRUCT data{handovertag, DWORD(packet.size()), packet.data()};
     DWORD_PTR answer = 0;
     bool sets = what == Switch::exportset || what == Switch::importset;
-    bool answered = SendMessageTimeoutW(kvx, WM_COPYDATA, reinterpret_cast<WPARAM>(self), reinterpret_cast<LPARAM>(&data),
-                                        SMTO_NORMAL, sets ? setanswertime : answertime, &answer) != 0;
-    if (self) DestroyWindow(self);
+    bool answered = SendMessageTimeoutW(kvx, WM_COPYDATA, reinterpret_cast<WPARAM>(self.get()),
+                                        reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
+                                        sets ? setanswertime : answertime, &answer) != 0;
+    self.reset();
     if (!answered || (LRESULT(answer) & ~LRESULT(0xFFFF)) != answermark) return exitfailed;
     int code = int(answer & 0xFFFF);
     if (what == Switch::exit && code == exitdone) {
