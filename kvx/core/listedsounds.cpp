@@ -30,6 +30,11 @@ bool Soundfilename(std::wstring_view name)
 
 std::function<void(const std::wstring& sound)> convertlater;
 
+bool Convertiblename(std::wstring_view name)
+{
+    return Soundfilename(name) && !Endswithtext(name, endings[0]);
+}
+
 std::optional<std::wstring> Playedfile(const std::wstring& sound)
 {
     Soundcopy copy = Copyfor(sound);

@@ -14,6 +14,9 @@
 std::wstring Soundpatterns();
 // Whether a file's name ends as a sound's does (Soundpatterns).
 bool Soundfilename(std::wstring_view name);
+// Whether a file that is no wave file that plays may still be a sound to convert: its name is a
+// sound's, and not a wave file's (a file named .wav that does not play plays nowhere).
+bool Convertiblename(std::wstring_view name);
 
 // The file Windows is given for a listed sound: a wave file as it is, another format's converted
 // copy once it is made. Nothing for a sound that is missing, refused or not converted yet; the

@@ -3,7 +3,8 @@
 #include "folders.h"
 #include "keylist.h"
 #include "listfiles.h"
-#include "playable.h"
+#include "convertedcopies.h"
+#include "listedsounds.h"
 #include "schemetable.h"
 #include "setfile.h"
 #include "text.h"
@@ -44,7 +45,12 @@ Exportplan Planexport(const std::wstring& name)
         std::wstring folder = Escapename(listed.app) + L"\\" + Escapename(listed.event);
         for (int16_t k = 0; k < count; ++k) {
             std::wstring source = soundlists.Get(app, event, k);
-            if (Checksound(source) != Soundstate::playable) {
+            // The user's own file goes, converted or not: a set never carries Kvx's copies. A file
+            // named as a wave file that is none plays nowhere, as before.
+            Copystate state = Copyfor(source).state;
+            bool carried = state == Copystate::wave || state == Copystate::ready ||
+                           (state == Copystate::pending && Convertiblename(source));
+            if (!carried) {
                 missing.insert(Foldcase(source));
                 continue;
             }

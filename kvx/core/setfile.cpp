@@ -2,6 +2,7 @@
 
 #include "folders.h"
 #include "listfiles.h"
+#include "listedsounds.h"
 #include "playable.h"
 #include "schemetable.h"
 #include "text.h"
@@ -136,7 +137,7 @@ Setread Readset(const std::wstring& folder)
     for (Setevent& event : read.set->events) {
         std::wstring where = event.app + L"\\" + event.event;
         if (event.sounds.size() > size_t(Soundtable::capacity)) {
-            read.fault = where + L" のサウンドが 101 個を超えています。";
+            read.fault = where + L" のサウンドが " + std::to_wstring(Soundtable::capacity) + L" 個を超えています。";
             break;
         }
         if (event.app.find(L'\\') != std::wstring::npos || event.event.find(L'\\') != std::wstring::npos) {
@@ -156,8 +157,9 @@ Setread Readset(const std::wstring& folder)
                 read.fault = L"サウンドファイルが見つかりません: " + sound;
             else if (*filesize > maxsoundbytes)
                 read.fault = L"サウンドファイルとしては大きすぎるファイルがあります: " + sound;
-            else if (Checksound(file) != Soundstate::playable)
-                read.fault = L"再生できる WAV ファイルではないファイルがあります: " + sound;
+            // A sound of another format is converted once it is listed, as an added one is.
+            else if (Checksound(file) != Soundstate::playable && !Convertiblename(file))
+                read.fault = L"サウンドファイルではないファイルがあります: " + sound;
             if (!read.fault.empty()) break;
         }
         if (!read.fault.empty()) break;

@@ -9,6 +9,7 @@
 #include "listedsounds.h"
 #include "schemetable.h"
 #include "sessionsounds.h"
+#include "uihandles.h"
 
 #include <algorithm>
 
@@ -21,29 +22,26 @@ void Drawpath(const DRAWITEMSTRUCT& item)
     int length = GetWindowTextW(item.hwndItem, text, 1024);
     RECT r = item.rcItem;
     FillRect(item.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
-    int mode = SetBkMode(item.hDC, TRANSPARENT);
-    COLORREF colour = SetTextColor(item.hDC, GetSysColor(COLOR_WINDOWTEXT));
-    HGDIOBJ font = SelectObject(item.hDC, Form1fonts().ui.get());
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, GetSysColor(COLOR_WINDOWTEXT));
+    Selectedobject font(item.hDC, Form1fonts().ui.get());
     DrawTextW(item.hDC, text, length, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_PATH_ELLIPSIS);
-    SelectObject(item.hDC, font);
-    SetTextColor(item.hDC, colour);
-    SetBkMode(item.hDC, mode);
 }
 }
 
 void Fitlist2()
 {
     HWND list = Form1item(List2);
-    HDC dc = GetDC(list);
-    HGDIOBJ previous = SelectObject(dc, Form1fonts().ui.get());
     int widest = 0;
-    for (const std::wstring& row : Listrows(list)) {
-        SIZE size{};
-        GetTextExtentPoint32W(dc, row.c_str(), int(row.size()), &size);
-        widest = std::max<int>(widest, size.cx);
+    {
+        Windowdc dc(list);
+        Selectedobject font(dc.get(), Form1fonts().ui.get());
+        for (const std::wstring& row : Listrows(list)) {
+            SIZE size{};
+            GetTextExtentPoint32W(dc.get(), row.c_str(), int(row.size()), &size);
+            widest = std::max<int>(widest, size.cx);
+        }
     }
-    SelectObject(dc, previous);
-    ReleaseDC(list, dc);
     SendMessageW(list, LB_SETHORIZONTALEXTENT, WPARAM(widest + 8), 0);
 }
 
@@ -61,10 +59,10 @@ void OnDrawitem(const DRAWITEMSTRUCT& item)
         bool missing = item.CtlID == UINT(List2) && !Playedfile(text);
         bool kvxplays = item.CtlID == UINT(List1) && !Windowsplayssessionsounds() &&
                         Issessionevent(curapp, int16_t(item.itemID));
-        int mode = SetBkMode(dc, TRANSPARENT);
-        COLORREF colour = SetTextColor(
-            dc, GetSysColor(missing ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        HGDIOBJ font = SelectObject(dc, bold ? Form1fonts().bold.get() : Form1fonts().ui.get());
+        // The mode and colour are the row's own: every row sets them anew.
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(missing ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        Selectedobject font(dc, bold ? Form1fonts().bold.get() : Form1fonts().ui.get());
         RECT r = item.rcItem;
         r.left += 2;
         DrawTextW(dc, text.c_str(), int(text.size()), &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
@@ -73,9 +71,6 @@ void OnDrawitem(const DRAWITEMSTRUCT& item)
             r.right -= 4;
             DrawTextW(dc, L"♪", 1, &r, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
         }
-        SelectObject(dc, font);
-        SetTextColor(dc, colour);
-        SetBkMode(dc, mode);
     }
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &item.rcItem);
 }
