@@ -2,6 +2,7 @@
 
 #include "originals.h"
 #include "listedsounds.h"
+#include "soundfolders.h"
 #include "registry.h"
 #include "schemetable.h"
 #include "settings.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <memory>
 #include <vector>
 
 int16_t tickcount = 0;
@@ -37,26 +39,59 @@ double Drawrandom()
     return double(generator() >> 8) / 16777216.0;
 }
 
+namespace {
+// One candidate sound: a file entry of the list, or a sound of a folder entry's listing.
+struct Slot {
+    int16_t entry;
+    int32_t member;  // -1 for a file entry
+};
+
+// Whether an entry before the k-th holds sound too: then it counts there, once.
+bool Heldbefore(const std::vector<std::wstring>& entries, size_t k, const std::wstring& sound)
+{
+    std::wstring folder = sound.substr(0, sound.rfind(L'\\') + 1);
+    for (size_t j = 0; j < k; ++j)
+        if (Sametext(entries[j], Isfolderentry(entries[j]) ? folder : sound)) return true;
+    return false;
+}
+}
+
 std::wstring Pickentry(int16_t app, int16_t event, const std::wstring& current)
 {
-    std::vector<std::wstring> pool;
     int16_t count = Validevent(app, event) ? soundlists.Count(app, event) : int16_t(0);
+    std::vector<std::wstring> entries;
+    std::vector<std::shared_ptr<const Folderlisting>> listings(static_cast<size_t>(count));
+    std::vector<Slot> pool;
     for (int16_t k = 0; k < count; ++k) {
-        std::wstring entry = soundlists.Get(app, event, k);
+        entries.push_back(soundlists.Get(app, event, k));
+        const std::wstring& entry = entries.back();
+        if (Isfolderentry(entry)) {
+            // One look at the folder; its listing is known from an earlier pass unless it changed.
+            listings[size_t(k)] = Listfolder(entry);
+            for (size_t m = 0; m < listings[size_t(k)]->names.size(); ++m) pool.push_back({k, int32_t(m)});
+            continue;
+        }
         // With norepeat the sound the event has now is no candidate: when nothing else is left,
         // the event keeps it.
         if (norepeat && Sametext(entry, current)) continue;
-        pool.push_back(std::move(entry));
+        pool.push_back({k, -1});
     }
-    // Drawn uniformly, and a missing or unplayable file drawn (or one whose copy is not made yet)
-    // is put aside and the draw made again among the rest: uniform among the files that play,
-    // with one look at the disk per event when all do (their verdicts are known from earlier
-    // looks), and one more at a converted sound's copy. The event is given what Windows plays:
-    // the wave file, or the copy, which norepeat compares too.
+    // Drawn uniformly, and a missing or unplayable file drawn (or one whose copy is not made yet,
+    // or one an earlier entry holds already) is put aside and the draw made again among the rest:
+    // uniform among the sounds that play, each counted once, with one look at the disk per event
+    // when all do (their verdicts are known from earlier looks), and one more at a converted
+    // sound's copy. The event is given what Windows plays: the wave file, or the copy, which
+    // norepeat compares too.
     while (!pool.empty()) {
         size_t k = std::min(size_t(std::floor(Drawrandom() * double(pool.size()))), pool.size() - 1);
-        std::optional<std::wstring> played = Playedfile(pool[k]);
-        if (played && !(norepeat && Sametext(*played, current))) return *played;
+        Slot slot = pool[k];
+        const std::wstring& entry = entries[size_t(slot.entry)];
+        std::wstring sound =
+            slot.member < 0 ? entry : Folderfile(entry, listings[size_t(slot.entry)]->names[size_t(slot.member)]);
+        if (!Heldbefore(entries, size_t(slot.entry), sound) && !(norepeat && Sametext(sound, current))) {
+            std::optional<std::wstring> played = Playedfile(sound);
+            if (played && !(norepeat && Sametext(*played, current))) return *played;
+        }
         pool.erase(pool.begin() + std::ptrdiff_t(k));
     }
     return {};
