@@ -172,7 +172,14 @@ std::string Readbytes(const std::wstring& path)
 
 void Writebytes(const std::wstring& path, const std::string& bytes)
 {
-    Kernelhandle file = Ownfile(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    // A decoder that just gave up on the file may still hold it for a moment (Wine's ends its
+    // reading on a thread of its own).
+    Kernelhandle file;
+    for (int tries = 0; tries < 100; ++tries) {
+        file = Ownfile(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        if (file || GetLastError() != ERROR_SHARING_VIOLATION) break;
+        Sleep(20);
+    }
     DWORD written = 0;
     if (file) WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr);
 }

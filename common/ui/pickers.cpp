@@ -12,11 +12,30 @@
 std::function<std::wstring(const Openfilerequest&)> openfilehook;
 std::function<std::wstring(HWND, const std::wstring&)> browsefolderhook;
 std::function<int(HWND, const std::wstring&, const std::wstring&, UINT)> messagehook;
+std::function<UINT(HMENU, POINT)> popupmenuhook;
+std::function<void(const std::wstring&)> explorerhook;
 
 namespace {
 // Room for the longest path the system takes, in any characters.
 constexpr DWORD pathbuffer = 1024;
 constexpr DWORD openflags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;  // 0x81804
+}
+
+UINT Showpopupmenu(HWND owner, HMENU popup, POINT at)
+{
+    if (popupmenuhook) return popupmenuhook(popup, at);
+    return UINT(TrackPopupMenu(popup, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, owner, nullptr));
+}
+
+void Showinexplorer(const std::wstring& path)
+{
+    if (explorerhook) return explorerhook(path);
+    // A folder is selected in its parent, as a file is: the item itself, without its last "\".
+    std::wstring item = path.size() > 3 && path.back() == L'\\' ? path.substr(0, path.size() - 1) : path;
+    PIDLIST_ABSOLUTE list = nullptr;
+    if (FAILED(SHParseDisplayName(item.c_str(), nullptr, &list, 0, nullptr))) return;
+    SHOpenFolderAndSelectItems(list, 0, nullptr, 0);
+    CoTaskMemFree(list);
 }
 
 std::wstring Browsefolder(HWND owner, const std::wstring& title, bool canmake)

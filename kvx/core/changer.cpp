@@ -60,11 +60,16 @@ std::wstring Pickentry(int16_t app, int16_t event, const std::wstring& current)
 {
     int16_t count = Validevent(app, event) ? soundlists.Count(app, event) : int16_t(0);
     std::vector<std::wstring> entries;
-    std::vector<std::shared_ptr<const Folderlisting>> listings(static_cast<size_t>(count));
+    for (int16_t k = 0; k < count; ++k) entries.push_back(soundlists.Get(app, event, k));
+    return Pickamong(entries, current);
+}
+
+std::wstring Pickamong(const std::vector<std::wstring>& entries, const std::wstring& current)
+{
+    std::vector<std::shared_ptr<const Folderlisting>> listings(entries.size());
     std::vector<Slot> pool;
-    for (int16_t k = 0; k < count; ++k) {
-        entries.push_back(soundlists.Get(app, event, k));
-        const std::wstring& entry = entries.back();
+    for (int16_t k = 0; k < int16_t(entries.size()); ++k) {
+        const std::wstring& entry = entries[size_t(k)];
         if (Isfolderentry(entry)) {
             // One look at the folder; its listing is known from an earlier pass unless it changed.
             listings[size_t(k)] = Listfolder(entry);
@@ -95,6 +100,14 @@ std::wstring Pickentry(int16_t app, int16_t event, const std::wstring& current)
         pool.erase(pool.begin() + std::ptrdiff_t(k));
     }
     return {};
+}
+
+std::optional<std::wstring> Playedentry(const std::wstring& entry)
+{
+    if (!Isfolderentry(entry)) return Playedfile(entry);
+    std::wstring pick = Pickamong({entry}, L"");
+    if (pick.empty()) return std::nullopt;
+    return pick;
 }
 
 Outcome Changesound(int16_t app, int16_t event)

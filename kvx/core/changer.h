@@ -4,7 +4,9 @@
 #include "outcome.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 // Ticks since the last pass; only Timertick changes it.
 extern int16_t tickcount;
@@ -14,10 +16,16 @@ void Seedfromclock();
 // Uniform in [0, 1); never 1.
 double Drawrandom();
 
-// What a pass gives the event whose .Current holds current: drawn uniformly among the entries
-// whose files exist and play (or whose converted copies are made), and with norepeat among those
-// that differ from current; the entry's file, or its copy. Empty when there is none.
+// What a pass gives the event whose .Current holds current: drawn uniformly among the sounds of
+// its entries (a file, or the sounds a listed folder holds now, each sound counted once) whose
+// files exist and play (or whose converted copies are made), and with norepeat among those that
+// differ from current; the sound's file, or its copy. Empty when there is none.
 std::wstring Pickentry(int16_t app, int16_t event, const std::wstring& current);
+// The same among any entries (the rows of a list being edited, one folder row).
+std::wstring Pickamong(const std::vector<std::wstring>& entries, const std::wstring& current);
+// What playing or choosing one row gives Windows: a file's own (Playedfile), or one of a folder's
+// sounds at random. Nothing when it has none that plays now.
+std::optional<std::wstring> Playedentry(const std::wstring& entry);
 // Writes Pickentry into the event's .Current value (recording the user's own sound first, the
 // first time); with no pick the value is left alone. Failed when a pick could not be written.
 Outcome Changesound(int16_t app, int16_t event);

@@ -3,6 +3,7 @@
 #include "convertedcopies.h"
 #include "keylist.h"
 #include "schemetable.h"
+#include "soundfolders.h"
 #include "text.h"
 
 #include <atomic>
@@ -48,8 +49,20 @@ std::wstring Listedsound(int16_t app, int16_t event, const std::wstring& played)
     // Only a copy needs its source found, among the sounds of its event.
     if (convertedfolder.empty() || !Sametext(played.substr(0, convertedfolder.size() + 1), convertedfolder + L"\\"))
         return played;
-    for (const std::wstring& sound : Savedsounds(app, event))
-        if (Sametext(Copyfor(sound).path, played)) return sound;
+    for (const std::wstring& entry : Savedsounds(app, event)) {
+        if (!Isfolderentry(entry)) {
+            if (Sametext(Copyfor(entry).path, played)) return entry;
+            continue;
+        }
+        // A copy's name begins with its source's: only those of the folder's sounds are looked at.
+        std::wstring copyname = played.substr(convertedfolder.size() + 1);
+        for (const std::wstring& name : Listfolder(entry)->names) {
+            std::wstring stem = name.substr(0, name.rfind(L'.'));
+            if (copyname.size() > stem.size() && Sametext(copyname.substr(0, stem.size() + 1), stem + L"-") &&
+                Sametext(Copyfor(Folderfile(entry, name)).path, played))
+                return Folderfile(entry, name);
+        }
+    }
     return played;
 }
 
@@ -57,9 +70,18 @@ std::vector<std::wstring> Listedsounds()
 {
     std::vector<std::wstring> sounds;
     std::unordered_set<std::wstring> seen;
+    auto take = [&](std::wstring sound) {
+        if (!sound.empty() && seen.insert(Foldcase(sound)).second) sounds.push_back(std::move(sound));
+    };
+    std::unordered_set<std::wstring> folders;
     Foreachevent([&](int16_t app, int16_t event) {
-        for (std::wstring& sound : Savedsounds(app, event))
-            if (!sound.empty() && seen.insert(Foldcase(sound)).second) sounds.push_back(std::move(sound));
+        for (std::wstring& entry : Savedsounds(app, event)) {
+            if (!Isfolderentry(entry)) {
+                take(std::move(entry));
+            } else if (folders.insert(Foldcase(entry)).second) {
+                for (const std::wstring& name : Listfolder(entry)->names) take(Folderfile(entry, name));
+            }
+        }
     });
     return sounds;
 }

@@ -28,7 +28,7 @@ extern std::function<void(const std::wstring& sound)> convertlater;
 // converted copy, else the file itself.
 std::wstring Listedsound(int16_t app, int16_t event, const std::wstring& played);
 
-// Every sound the lists name, each once.
+// Every sound the lists name, each once, a listed folder's as it holds them now.
 std::vector<std::wstring> Listedsounds();
 // The listed sounds whose wave copies are still to be made.
 std::vector<std::wstring> Unconvertedsounds();

@@ -211,6 +211,10 @@ LRESULT CALLBACK Form1proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         }
         return 0;
     case WM_DROPFILES: OnDropfiles(reinterpret_cast<HDROP>(wparam)); return 0;
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wparam) != Item(List2)) return DefWindowProcW(window, message, wparam, lparam);
+        OnList2contextmenu(lparam);
+        return 0;
     case WM_VKEYTOITEM:
         return reinterpret_cast<HWND>(lparam) == Item(List2) ? OnList2key(LOWORD(wparam)) : -1;
     case WM_COPYDATA:

@@ -35,6 +35,13 @@ enum : int {
     Command2,
     Command3,
     Command4,
+    // The sound list's context menu.
+    mAddsound = 200,
+    mAddfolder,
+    mPlay,
+    mChange,
+    mRemove,
+    mShowinexplorer,
 };
 inline constexpr UINT_PTR Timer1 = 1;
 // Posted by the conversions in the background after each sound; wParam 1: its copy could not be

@@ -7,6 +7,7 @@
 #include "keylist.h"
 #include "listbox.h"
 #include "listedsounds.h"
+#include "soundfolders.h"
 #include "schemetable.h"
 #include "sessionsounds.h"
 #include "uihandles.h"
@@ -53,10 +54,14 @@ void OnDrawitem(const DRAWITEMSTRUCT& item)
     FillRect(dc, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     if (item.itemID != UINT(-1)) {
         std::wstring text = Listrow(item.hwndItem, int(item.itemID));
+        // A folder row says how many sounds the folder holds now, or why it has none.
+        bool folder = item.CtlID == UINT(List2) && Isfolderentry(text);
+        std::shared_ptr<const Folderlisting> listing = folder ? Listfolder(text) : nullptr;
         bool bold = item.CtlID == UINT(List1) && soundlists.Count(curapp, int16_t(item.itemID)) > 0;
         // A file that cannot play, or whose copy is not made yet, is drawn like a missing one:
         // none of them is heard now.
-        bool missing = item.CtlID == UINT(List2) && !Playedfile(text);
+        bool missing = item.CtlID == UINT(List2) && (folder ? listing->names.empty() : !Playedfile(text));
+        if (folder) text += Foldernote(*listing);
         bool kvxplays = item.CtlID == UINT(List1) && !Windowsplayssessionsounds() &&
                         Issessionevent(curapp, int16_t(item.itemID));
         // The mode and colour are the row's own: every row sets them anew.

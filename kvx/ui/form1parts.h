@@ -39,6 +39,10 @@ void OnEnter();
 void OnCommand5click();
 void OnCommand6click();
 void OnCommand7click();
+void OnAddfolder();
+// The sound list's context menu, at a point of the screen or, from the keyboard (-1), at the
+// selected row (soundlistmenu.cpp).
+void OnList2contextmenu(LPARAM at);
 // A key on List2 (WM_VKEYTOITEM): what the list box is to do.
 LRESULT OnList2key(UINT key);
 void OnDropfiles(HDROP drop);

@@ -1,5 +1,6 @@
 #include "form3.h"
 
+#include "pickers.h"
 #include "uihandles.h"
 #include "window.h"
 
@@ -9,8 +10,6 @@
 #include <cwchar>
 #include <iterator>
 #include <utility>
-
-std::function<UINT(HMENU, POINT)> popupmenuhook;
 
 namespace {
 struct Form3state {
@@ -81,9 +80,7 @@ void Openmenu(POINT at, bool fromkeyboard)
     SetForegroundWindow(state.window);
     // The menu's own loop takes this key as the user's first Down arrow.
     if (fromkeyboard) PostMessageW(state.window, WM_KEYDOWN, VK_DOWN, 0);
-    UINT chosen = popupmenuhook ? popupmenuhook(mfile.get(), at)
-                                : UINT(TrackPopupMenu(mfile.get(), TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
-                                                      at.x, at.y, 0, state.window, nullptr));
+    UINT chosen = Showpopupmenu(state.window, mfile.get(), at);
     // Lets the menu close properly on the next task switch.
     PostMessageW(state.window, WM_NULL, 0, 0);
     Sendtobottom();

@@ -45,9 +45,6 @@ struct Trayactions {
     std::function<void()> end;
 };
 
-// Tests stand in for the modal TrackPopupMenu here: gets mfile and the pointer position and
-// returns the chosen item, 0 for none.
-extern std::function<UINT(HMENU popup, POINT at)> popupmenuhook;
 
 // Creates the tray form hidden, or gives the existing one the new actions. Null on failure.
 HWND Loadform3(Trayactions actions);

@@ -5,6 +5,8 @@
 #include "form4.h"
 #include "handles.h"
 #include "listedsounds.h"
+#include "soundfolders.h"
+#include "changer.h"
 #include "messagewait.h"
 #include "listfiles.h"
 #include "originals.h"
@@ -57,6 +59,12 @@ std::vector<Soundcopy> Convertshowingprogress(HWND owner, const std::vector<std:
     return copies;
 }
 
+bool Listed(HWND list2, const std::wstring& entry)
+{
+    std::vector<std::wstring> rows = Listrows(list2);
+    return std::any_of(rows.begin(), rows.end(), [&entry](const std::wstring& row) { return Sametext(row, entry); });
+}
+
 std::wstring Whyrefused(const Soundcopy& copy)
 {
     switch (copy.state) {
@@ -102,7 +110,10 @@ Additions Appendsounds(HWND list2, const std::vector<std::wstring>& paths)
     std::vector<Soundcopy> copies;
     std::vector<std::wstring> toconvert;
     for (const std::wstring& path : paths) {
-        copies.push_back(path.empty() ? Soundcopy{} : Copyfor(path));
+        // A folder entry is taken as it is: its sounds are what it holds when a pass runs.
+        copies.push_back(path.empty()           ? Soundcopy{}
+                         : Isfolderentry(path) ? Soundcopy{Copystate::wave, path, {}}
+                                               : Copyfor(path));
         if (copies.back().state == Copystate::pending) toconvert.push_back(path);
     }
     if (!toconvert.empty()) {
@@ -118,6 +129,8 @@ Additions Appendsounds(HWND list2, const std::vector<std::wstring>& paths)
             ++additions.cancelled;
         } else if (state != Copystate::wave && state != Copystate::ready) {
             additions.refused.push_back({path, Whyrefused(copies[k])});
+        } else if (Isfolderentry(path) && Listed(list2, path)) {
+            additions.refused.push_back({path, L"すでにリストにあります"});
         } else if (!Listhasroom(list2)) {
             ++additions.leftout;
         } else if (SendMessageW(list2, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str())) >= 0) {
@@ -157,6 +170,14 @@ Additions Addsound(HWND owner, HWND list2)
     return Appendsounds(list2, {Openfiledlg(owner, filter, Startfolder(), L"サウンドファイルの追加")});
 }
 
+Additions Addfolder(HWND owner, HWND list2)
+{
+    if (!Canadd(list2)) return {};
+    std::wstring folder = Browsefolder(owner, L"サウンドのフォルダーを選んでください（フォルダーに後から入れたサウンドも使われます）");
+    if (folder.empty()) return {};
+    return Appendsounds(list2, {Folderentry(folder)});
+}
+
 void Removesound(HWND list2)
 {
     LRESULT row = SendMessageW(list2, LB_GETCURSEL, 0, 0);
@@ -169,14 +190,15 @@ Outcome Makecurrent(HWND list2)
     LRESULT row = SendMessageW(list2, LB_GETCURSEL, 0, 0);
     if (row == LB_ERR || !Validevent(curapp, curevent)) return Outcome::nothing;
     std::wstring path = Listrow(list2, int(row));
-    // A missing file, one that cannot play or a copy not made yet would silence the event.
-    std::optional<std::wstring> played = Playedfile(path);
+    // A missing file, one that cannot play or a copy not made yet would silence the event; a
+    // folder gives one of its sounds.
+    std::optional<std::wstring> played = Playedentry(path);
     if (!played) return Outcome::failed;
     std::optional<Currentvalue> current = Opencurrent(curapp, curevent);
     return current && Writecurrent(curapp, curevent, *current, *played) ? Outcome::done : Outcome::failed;
 }
 
-std::vector<std::wstring> Droppedsounds(HDROP drop)
+std::vector<std::wstring> Droppedsounds(HDROP drop, bool foldersasentries)
 {
     std::vector<std::wstring> sounds;
     auto take = [&sounds](const std::wstring& path) {
@@ -191,12 +213,15 @@ std::vector<std::wstring> Droppedsounds(HDROP drop)
             take(path);
             continue;
         }
-        for (const std::wstring& name : Soundfilesin(path)) take(path + L"\\" + name);
+        if (foldersasentries)
+            sounds.push_back(Folderentry(path));
+        else
+            for (const std::wstring& name : Soundfilesin(path)) take(path + L"\\" + name);
     }
     return sounds;
 }
 
-std::vector<std::wstring> Pastedsounds(HWND owner)
+std::vector<std::wstring> Pastedsounds(HWND owner, bool foldersasentries)
 {
     std::vector<std::wstring> sounds;
     // Another program may hold the clipboard for a moment.
@@ -204,7 +229,7 @@ std::vector<std::wstring> Pastedsounds(HWND owner)
     for (int tries = 0; tries < 5 && !(opened = OpenClipboard(owner) != FALSE); ++tries) Sleep(20);
     if (!opened) return sounds;
     // The clipboard keeps what it holds: the files are read, not taken.
-    if (HANDLE files = GetClipboardData(CF_HDROP)) sounds = Droppedsounds(static_cast<HDROP>(files));
+    if (HANDLE files = GetClipboardData(CF_HDROP)) sounds = Droppedsounds(static_cast<HDROP>(files), foldersasentries);
     CloseClipboard();
     return sounds;
 }

@@ -40,6 +40,9 @@ Additions Appendsounds(HWND list2, const std::vector<std::wstring>& paths);
 std::wstring Additionnote(const Additions& additions);
 // "追加": the open-file dialog for one sound file, appended to the list.
 Additions Addsound(HWND owner, HWND list2);
+// "フォルダーを追加...": the folder picker; the folder is appended as a folder entry, which brings
+// the sounds it holds when a pass runs.
+Additions Addfolder(HWND owner, HWND list2);
 // "削除": removes the selected row; nothing without a selection or an event.
 void Removesound(HWND list2);
 // "変更": writes the selected row into the shown event's .Current value, recording the user's own
@@ -49,8 +52,9 @@ Outcome Makecurrent(HWND list2);
 // The sound files (Soundfilename) directly inside folder, by name, in name order.
 std::vector<std::wstring> Soundfilesin(const std::wstring& folder);
 // Files dropped from Explorer: the sound files among them, in the order given, in any characters;
-// a folder gives the sound files directly inside it, in name order.
-std::vector<std::wstring> Droppedsounds(HDROP drop);
+// a folder gives the sound files directly inside it, in name order, or with foldersasentries
+// (Shift held) its folder entry.
+std::vector<std::wstring> Droppedsounds(HDROP drop, bool foldersasentries = false);
 // Files copied in Explorer and on the clipboard now (CF_HDROP), taken as Droppedsounds takes a
 // drop; empty when the clipboard holds none or cannot be opened.
-std::vector<std::wstring> Pastedsounds(HWND owner);
+std::vector<std::wstring> Pastedsounds(HWND owner, bool foldersasentries = false);

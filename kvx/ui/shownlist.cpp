@@ -10,6 +10,8 @@
 #include "pickers.h"
 #include "convertedcopies.h"
 #include "listedsounds.h"
+#include "soundfolders.h"
+#include "changer.h"
 #include "player.h"
 #include "registry.h"
 #include "schemetable.h"
@@ -64,7 +66,7 @@ void Telladditions(const Additions& additions)
 // Files copied in Explorer (Ctrl+C) and pasted onto List2 (Ctrl+V) are added as a drop adds them.
 void OnList2paste()
 {
-    Telladditions(Appendsounds(Item(List2), Pastedsounds(Form1())));
+    Telladditions(Appendsounds(Item(List2), Pastedsounds(Form1(), GetKeyState(VK_SHIFT) < 0)));
 }
 }
 
@@ -172,7 +174,7 @@ void OnList2dblclick()
     if (row == LB_ERR) return;
     // Played while the window goes on, as Windows would play it; a file that cannot play, or
     // whose copy is not made yet (drawn grey), sounds nothing.
-    if (std::optional<std::wstring> played = Playedfile(Listrow(Item(List2), int(row)))) Startsound(*played);
+    if (std::optional<std::wstring> played = Playedentry(Listrow(Item(List2), int(row)))) Startsound(*played);
 }
 
 // Enter, which the dialog keys send as IDOK: on the sound list it plays the selected sound.
@@ -184,6 +186,11 @@ void OnEnter()
 void OnCommand5click()
 {
     Telladditions(Addsound(Form1(), Item(List2)));
+}
+
+void OnAddfolder()
+{
+    Telladditions(Addfolder(Form1(), Item(List2)));
 }
 
 void OnCommand6click()
@@ -198,7 +205,8 @@ void OnCommand7click()
         LRESULT row = SendMessageW(Item(List2), LB_GETCURSEL, 0, 0);
         std::wstring path = Listrow(Item(List2), int(row));
         Soundcopy copy = Copyfor(path);
-        Tell(copy.state == Copystate::missing   ? L"サウンドファイルが見つかりません。\r\n" + path
+        Tell(Isfolderentry(path)                ? L"このフォルダーには、今使えるサウンドがありません。\r\n" + path
+             : copy.state == Copystate::missing ? L"サウンドファイルが見つかりません。\r\n" + path
              : copy.state == Copystate::refused ? L"このファイルは使えません（" + Refusaltext(copy.refused) + L"）。\r\n" + path
              : copy.state == Copystate::pending ? L"このサウンドはまだ変換されていません。\r\n" + path
                                                 : L"現在のサウンドを変更できませんでした。");
@@ -229,7 +237,8 @@ void OnDropfiles(HDROP drop)
     GetWindowRect(Item(List2), &list);
     MapWindowPoints(nullptr, Form1(), reinterpret_cast<POINT*>(&list), 2);
     Additions additions;
-    if (PtInRect(&list, at)) additions = Appendsounds(Item(List2), Droppedsounds(drop));
+    // With Shift held a folder is listed as a folder entry, which brings tomorrow's sounds too.
+    if (PtInRect(&list, at)) additions = Appendsounds(Item(List2), Droppedsounds(drop, GetKeyState(VK_SHIFT) < 0));
     DragFinish(drop);
     Telladditions(additions);
 }
