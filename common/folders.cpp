@@ -70,6 +70,15 @@ std::optional<std::string> Readfile(const std::wstring& path, uint64_t limit)
     return bytes;
 }
 
+namespace {
+bool Writeall(HANDLE file, const std::string& bytes)
+{
+    DWORD written = 0;
+    return bytes.empty() ||
+           (WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size());
+}
+}
+
 bool Replacefile(const std::wstring& path, const std::string& bytes, const wchar_t* prefix)
 {
     std::array<wchar_t, MAX_PATH + 1> temp{};
@@ -78,11 +87,7 @@ bool Replacefile(const std::wstring& path, const std::string& bytes, const wchar
     {
         Kernelhandle file = Ownfile(
             CreateFileW(temp.data(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        ok = file &&
-             (bytes.empty() ||
-              (WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size())) &&
-             FlushFileBuffers(file.get());
+        ok = file && Writeall(file.get(), bytes) && FlushFileBuffers(file.get());
     }
     ok = ok && MoveFileExW(temp.data(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!ok) {

@@ -49,19 +49,18 @@ bool Sameuserandsession(DWORD process)
 
 void Publishhandover()
 {
-    if (secretobject) return;
-    // Made with the process's own default access: the same user may open it, no other user.
-    secretobject.reset(
-        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, secretsize, Secretname().c_str()));
-    if (!secretobject) return;
-    bool made = false;
-    {
-        Mappedview view(MapViewOfFile(secretobject.get(), FILE_MAP_WRITE, 0, 0, secretsize));
+    if (!secretobject) {
+        // Made with the process's own default access: the same user may open it, no other user.
+        secretobject.reset(
+            CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, secretsize, Secretname().c_str()));
+        Mappedview view(secretobject ? MapViewOfFile(secretobject.get(), FILE_MAP_WRITE, 0, 0, secretsize) : nullptr);
         // A secret nobody could guess; without one, nothing is ever taken.
-        made = view && BCRYPT_SUCCESS(BCryptGenRandom(nullptr, static_cast<BYTE*>(view.get()), secretsize,
-                                                      BCRYPT_USE_SYSTEM_PREFERRED_RNG));
+        if (!view || !BCRYPT_SUCCESS(BCryptGenRandom(nullptr, static_cast<BYTE*>(view.get()), secretsize,
+                                                     BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
+            secretobject.reset();
     }
-    if (!made) secretobject.reset();
+    // After the secret: a start that waited for the window hands over at once.
+    Announcewindow(Form1());
 }
 
 bool Readhandoversecret(BYTE (&secret)[16])
@@ -107,8 +106,7 @@ int Handover(const Commandline& line)
     if (what == Switch::exit && code == exitdone) {
         // Done once the main window is gone: Kvx has saved the shown list by then, and holds no
         // list file open, so a backup may begin.
-        for (DWORD waited = 0; IsWindow(kvx) && waited < endtime; waited += 50) Sleep(50);
-        if (IsWindow(kvx)) return exitfailed;
+        if (!Awaitwindowend(kvx, kvxprocess, endtime)) return exitfailed;
     }
     return code;
 }

@@ -10,7 +10,8 @@
 
 #include <optional>
 
-// Makes this Kvx's secret, once; the main window does it before it listens.
+// Makes this Kvx's secret, once, and announces the main window to starts that wait for it; the
+// main window does it before it listens.
 void Publishhandover();
 // The running Kvx's secret, as a process of its user may read it; false when it cannot be read.
 bool Readhandoversecret(BYTE (&secret)[16]);

@@ -3,6 +3,7 @@
 #include "form1.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <sddl.h>
 
 #include <vector>
@@ -37,10 +38,101 @@ std::wstring Instancename()
     return L"Local\\Kvx-" + Usersidtext();
 }
 
-Instancelock::Instancelock(const std::wstring& name) : mutex_(CreateMutexW(nullptr, FALSE, name.c_str()))
+namespace {
+constexpr wchar_t windowsuffix[] = L"-window";
+constexpr wchar_t closedsuffix[] = L"-closed";
+
+// A manual-reset event of this user and session; both sides make it, whichever comes first.
+Kernelhandle Namedevent(const std::wstring& name)
+{
+    return Kernelhandle(CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
+}
+
+// Kept for the program's life by the Kvx that announces its window.
+Kernelhandle windowevent, closedevent;
+HWND announced = nullptr;
+
+void Markwindow(bool there)
+{
+    if (there) {
+        ResetEvent(closedevent.get());
+        SetEvent(windowevent.get());
+    } else {
+        ResetEvent(windowevent.get());
+        SetEvent(closedevent.get());
+    }
+}
+
+LRESULT CALLBACK Watchwindow(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id, DWORD_PTR)
+{
+    if (message != WM_NCDESTROY) return DefSubclassProc(window, message, wparam, lparam);
+    RemoveWindowSubclass(window, Watchwindow, id);
+    LRESULT result = DefSubclassProc(window, message, wparam, lparam);
+    // Only after the window's own last message: its Kvx has saved the shown list by then.
+    if (window == announced) {
+        announced = nullptr;
+        Markwindow(false);
+    }
+    return result;
+}
+}
+
+Instancelock::Instancelock(const std::wstring& name) : name_(name), mutex_(CreateMutexW(nullptr, TRUE, name.c_str()))
 {
     // Without a mutex nothing can be checked: run rather than refuse to start.
-    first_ = !mutex_ || GetLastError() != ERROR_ALREADY_EXISTS;
+    owned_ = mutex_ && GetLastError() != ERROR_ALREADY_EXISTS;
+    first_ = !mutex_ || owned_;
+}
+
+Instancelock::~Instancelock()
+{
+    // At once, not at the end of the thread: a start waiting for this Kvx's end goes on now.
+    if (owned_) ReleaseMutex(mutex_.get());
+}
+
+void Instancelock::Awaitholder(DWORD limit)
+{
+    if (first_) return;
+    Kernelhandle shown = Namedevent(name_ + windowsuffix);
+    HANDLE waits[] = {mutex_.get(), shown.get()};
+    ULONGLONG end = GetTickCount64() + limit;
+    for (;;) {
+        ULONGLONG now = GetTickCount64();
+        DWORD got = WaitForMultipleObjects(shown ? 2 : 1, waits, FALSE, now < end ? DWORD(end - now) : 0);
+        // Released, or left behind by a Kvx that ended: this start holds the lock now.
+        if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED_0) {
+            owned_ = first_ = true;
+            return;
+        }
+        if (got != WAIT_OBJECT_0 + 1 || FindWindowW(form1class, form1caption)) return;
+        // Set by a Kvx that ended without taking it back: no window to hand over to.
+        ResetEvent(shown.get());
+    }
+}
+
+void Announcewindow(HWND window)
+{
+    if (!window) return;
+    if (!windowevent) windowevent = Namedevent(Instancename() + windowsuffix);
+    if (!closedevent) closedevent = Namedevent(Instancename() + closedsuffix);
+    announced = window;
+    SetWindowSubclass(window, Watchwindow, 0, 0);
+    Markwindow(true);
+}
+
+bool Awaitwindowend(HWND window, DWORD process, DWORD limit)
+{
+    Kernelhandle ended(OpenProcess(SYNCHRONIZE, FALSE, process));
+    Kernelhandle closed = Namedevent(Instancename() + closedsuffix);
+    HANDLE waits[2];
+    DWORD count = 0;
+    if (ended) waits[count++] = ended.get();
+    if (closed) waits[count++] = closed.get();
+    if (count == 0 || !IsWindow(window)) return !IsWindow(window);
+    // The window is gone once its process has ended, or its last message has been handled (the
+    // handle itself goes a moment later).
+    DWORD got = WaitForMultipleObjects(count, waits, FALSE, limit);
+    return got < WAIT_OBJECT_0 + count || !IsWindow(window);
 }
 
 void Wakefirst()

@@ -81,18 +81,14 @@ int Kvxmain(HINSTANCE instance, const std::wstring& commandline, const Kvxfolder
     // holds the lock without a window is starting, ending (the uninstaller closed it before its
     // /restore) or doing a switch's work alone: this one waits for its window or its end, 10 s at
     // most, so that neither a start nor a switch is lost.
-    for (int tries = 0;; ++tries) {
-        Instancelock lock;
-        if (lock.First()) {
-            switch (line.what) {
-            case Switch::none:
-            case Switch::show:
-            case Switch::logon: return Runkvx(instance, line.what);
-            default: return Runswitch(line);
-            }
-        }
-        if (FindWindowW(form1class, form1caption) || tries == 50) return Tellrunningkvx(line);
-        Sleep(200);
+    Instancelock lock;
+    if (!lock.First() && !FindWindowW(form1class, form1caption)) lock.Awaitholder(10000);
+    if (!lock.First()) return Tellrunningkvx(line);
+    switch (line.what) {
+    case Switch::none:
+    case Switch::show:
+    case Switch::logon: return Runkvx(instance, line.what);
+    default: return Runswitch(line);
     }
 }
 
