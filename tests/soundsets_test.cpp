@@ -1,5 +1,5 @@
-// Sound sets: a round trip from one tree to another, sets that are not sets, and an export cut
-// short.
+// Sound sets: a round trip from one tree to another, the set file's two first lines, sets that are
+// not sets, and an export cut short.
 #include "folders.h"
 #include "keylist.h"
 #include "listfiles.h"
@@ -7,6 +7,7 @@
 #include "registry.h"
 #include "schemetable.h"
 #include "scratch.h"
+#include "setfile.h"
 #include "settings.h"
 #include "soundsets.h"
 #include "commands.h"
@@ -124,6 +125,16 @@ TEST(Soundsets, ARoundTripGivesTheSameEventsTheSameSoundsWhateverTheirNames)
     EXPECT_EQ(Readbytes(there.File(L".default-0.dat")), before);
 }
 
+TEST(Soundsets, ASetOfFilesIsWrittenAsBeforeAndOneWithFoldersBeginsWithALineOfItsOwn)
+{
+    Soundset set{L"x", L"1.4", {{L"App", L"Open", L"label", {L"App\\Open\\a.wav"}}}, {}};
+    const std::string files =
+        "\xEF\xBB\xBFKvx sound set 1\r\nname\tx\r\nversion\t1.4\r\nevent\tApp\tOpen\tlabel\r\nsound\tApp\\Open\\a.wav\r\n";
+    EXPECT_EQ(Setfilebytes(set), files);
+    set.events[0].sounds.push_back(L"App\\Open\\f\\");
+    EXPECT_EQ(Setfilebytes(set), "\xEF\xBB\xBFKvx sound set 2" + files.substr(18) + "folder\tApp\\Open\\f\r\n");
+}
+
 TEST(Soundsets, AFolderThatIsNoSetIsRefusedWithNothingCopiedOrChanged)
 {
     Scratchfolder lists, sets, candidates;
@@ -134,6 +145,8 @@ TEST(Soundsets, AFolderThatIsNoSetIsRefusedWithNothingCopiedOrChanged)
     Loadtable(lists.path());
     const std::string good = Wavebytes(16);
     const std::string header = "\xEF\xBB\xBFKvx sound set 1\r\nname\tx\r\nevent\tApp\tOpen\tlabel\r\n";
+    const std::string folders = "\xEF\xBB\xBFKvx sound set 2\r\nname\tx\r\nevent\tApp\tOpen\tlabel\r\n";
+    auto unplayable = [](const std::wstring& folder) { Writebytes(folder + L"\\App\\Open\\text.wav", "text"); };
     std::string many = header;
     for (int k = 0; k < 102; ++k) many += "sound\tApp\\Open\\s.wav\r\n";
     struct Case {
@@ -157,8 +170,13 @@ TEST(Soundsets, AFolderThatIsNoSetIsRefusedWithNothingCopiedOrChanged)
         {"a stream of a file", header + "sound\tApp\\Open\\s.wav:hidden\r\n", {}},
         {"a device", header + "sound\tApp\\CON.wav\r\n", {}},
         {"a sound that is not there", header + "sound\tApp\\Open\\gone.wav\r\n", {}},
-        {"a sound that cannot play", header + "sound\tApp\\Open\\text.wav\r\n",
-         [](const std::wstring& folder) { Writebytes(folder + L"\\App\\Open\\text.wav", "text"); }},
+        {"a sound that cannot play", header + "sound\tApp\\Open\\text.wav\r\n", unplayable},
+        {"a folder in a set of files only", header + "folder\tApp\\Open\r\n", {}},
+        {"a sound line naming a folder", folders + "sound\tApp\\Open\\\r\n", {}},
+        {"a folder out of the set with ..", folders + "folder\tApp\\..\\..\r\n", {}},
+        {"an absolute folder", folders + "folder\tC:\\Windows\r\n", {}},
+        {"a file where a folder is named", folders + "folder\tApp\\Open\\s.wav\r\n", {}},
+        {"a folder holding a sound that cannot play", folders + "folder\tApp\\Open\r\n", unplayable},
         {"more than 101 sounds for an event", many, {}},
         {"a file bigger than a sound file could be", header + "sound\tApp\\Open\\huge.wav\r\n",
          [&good](const std::wstring& folder) {
