@@ -1,5 +1,5 @@
-// Sound sets: a round trip from one tree to another, the set file's two first lines, sets that are
-// not sets, and an export cut short.
+// Sound sets: a round trip from one tree to another, with files and with folders, the set file's
+// two first lines, sets that are not sets, and an export cut short.
 #include "folders.h"
 #include "keylist.h"
 #include "listfiles.h"
@@ -9,6 +9,7 @@
 #include "scratch.h"
 #include "setfile.h"
 #include "settings.h"
+#include "soundfolders.h"
 #include "soundsets.h"
 #include "commands.h"
 #include "text.h"
@@ -123,6 +124,62 @@ TEST(Soundsets, ARoundTripGivesTheSameEventsTheSameSoundsWhateverTheirNames)
     EXPECT_TRUE(Importset(*read.set, setfolder, again).done);
     EXPECT_EQ(Foldernames(setsfolder).size(), 1u);
     EXPECT_EQ(Readbytes(there.File(L".default-0.dat")), before);
+}
+
+TEST(Soundsets, AListedFolderGoesOutWithTheSoundsItHoldsAndComesBackAsAFolderOfTheList)
+{
+    Scratchfolder here, sets, there;
+    setsfolder = sets.File(L"imported");
+    // Beside sounds that play or convert, the first folder holds what goes nowhere.
+    for (const wchar_t* name : {L"a\\チャイム\\sub", L"b\\チャイム", L"空"}) Createfolders(here.File(name));
+    for (const wchar_t* name : {L"a\\チャイム\\1.wav", L"a\\チャイム\\sub\\3.wav", L"b\\チャイム\\1.wav"}) here.Sound(name);
+    for (const wchar_t* name : {L"a\\チャイム\\2.mp3", L"a\\チャイム\\text.wav", L"a\\チャイム\\readme.txt", L"空\\readme.txt"})
+        Writebytes(here.File(name), "no wave");
+    std::wstring setfolder = sets.File(L"セット");
+    {
+        Scratchregistry scratch;
+        Puttree({{L".Default", {L".Default", L"Open"}}});
+        Loadtable(here.path());
+        // Two folders of one name, an empty and a missing one, a file also inside a folder; the
+        // second list names the first folder as well.
+        ASSERT_TRUE(Savedata(1, 0, {Folderentry(here.File(L"a\\チャイム")), Folderentry(here.File(L"b\\チャイム")),
+                                    Folderentry(here.File(L"空")), Folderentry(here.File(L"gone")),
+                                    here.File(L"a\\チャイム\\1.wav")}));
+        ASSERT_TRUE(Savedata(1, 1, {Folderentry(here.File(L"A\\チャイム"))}));
+        Exportresult result = Exportset(setfolder, L"セット");
+        ASSERT_TRUE(result.done) << Toansi(result.why);
+        EXPECT_EQ(result.written, 4);
+        EXPECT_EQ(result.leftout, 2) << "the empty and the missing folder";
+        const std::wstring event = setfolder + L"\\.Default\\.Default\\";
+        EXPECT_EQ(Foldernames(event).size(), 3u) << "1.wav, チャイム and チャイム (2)";
+        EXPECT_EQ(Foldernames(event + L"チャイム").size(), 2u) << "nothing else, nothing below";
+        EXPECT_EQ(Listfolder(event + L"チャイム\\")->names, (Rowlist{L"1.wav", L"2.mp3"}));
+        EXPECT_TRUE(Readbytes(setfolder + L"\\" + setfilename).starts_with("\xEF\xBB\xBFKvx sound set 2\r\n"));
+    }
+
+    Scratchregistry scratch;
+    Puttree({{L".default", {L".Default", L"open"}}});
+    Loadtable(there.path());
+    Setread read = Readset(setfolder);
+    ASSERT_TRUE(read.set) << Toansi(read.fault);
+    Importplan plan = Planimport(*read.set, setfolder);
+    EXPECT_EQ(plan.sounds, 4);
+    EXPECT_EQ(plan.folders, 3);
+    // A list that cannot be saved takes the copied folders away with the rest.
+    Kernelhandle held = Ownfile(CreateFileW(there.File(L".default-1.dat").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                            nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(Importset(*read.set, setfolder, plan).done);
+    EXPECT_TRUE(Foldernames(setsfolder).empty());
+    held.reset();
+    Importresult result = Importset(*read.set, setfolder, plan);
+    ASSERT_TRUE(result.done) << Toansi(result.why);
+    Loadtable(there.path());
+    const std::wstring copied = result.copiedto + L"\\.Default\\.Default\\";
+    EXPECT_EQ(Savedsounds(1, 0), (Rowlist{copied + L"チャイム\\", copied + L"チャイム (2)\\", copied + L"1.wav"}));
+    EXPECT_EQ(Savedsounds(1, 1), Rowlist{copied + L"チャイム\\"});
+    EXPECT_EQ(Listfolder(copied + L"チャイム\\")->names, (Rowlist{L"1.wav", L"2.mp3"}));
+    // Again: the folders the lists name now hold the same sounds.
+    EXPECT_EQ(Planimport(*read.set, setfolder).duplicates, 4);
 }
 
 TEST(Soundsets, ASetOfFilesIsWrittenAsBeforeAndOneWithFoldersBeginsWithALineOfItsOwn)
