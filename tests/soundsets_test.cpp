@@ -1,5 +1,5 @@
-// Sound sets: a round trip from one tree to another, sets that are not sets, and an export cut
-// short.
+// Sound sets: a round trip from one tree to another, with files and with folders, the set file's
+// two first lines, sets that are not sets, and an export cut short.
 #include "folders.h"
 #include "keylist.h"
 #include "listfiles.h"
@@ -7,7 +7,9 @@
 #include "registry.h"
 #include "schemetable.h"
 #include "scratch.h"
+#include "setfile.h"
 #include "settings.h"
+#include "soundfolders.h"
 #include "soundsets.h"
 #include "commands.h"
 #include "text.h"
@@ -124,6 +126,72 @@ TEST(Soundsets, ARoundTripGivesTheSameEventsTheSameSoundsWhateverTheirNames)
     EXPECT_EQ(Readbytes(there.File(L".default-0.dat")), before);
 }
 
+TEST(Soundsets, AListedFolderGoesOutWithTheSoundsItHoldsAndComesBackAsAFolderOfTheList)
+{
+    Scratchfolder here, sets, there;
+    setsfolder = sets.File(L"imported");
+    // Beside sounds that play or convert, the first folder holds what goes nowhere.
+    for (const wchar_t* name : {L"a\\チャイム\\sub", L"b\\チャイム", L"空"}) Createfolders(here.File(name));
+    for (const wchar_t* name : {L"a\\チャイム\\1.wav", L"a\\チャイム\\sub\\3.wav", L"b\\チャイム\\1.wav"}) here.Sound(name);
+    for (const wchar_t* name : {L"a\\チャイム\\2.mp3", L"a\\チャイム\\text.wav", L"a\\チャイム\\readme.txt", L"空\\readme.txt"})
+        Writebytes(here.File(name), "no wave");
+    std::wstring setfolder = sets.File(L"セット");
+    {
+        Scratchregistry scratch;
+        Puttree({{L".Default", {L".Default", L"Open"}}});
+        Loadtable(here.path());
+        // Two folders of one name, an empty and a missing one, a file also inside a folder; the
+        // second list names the first folder as well.
+        ASSERT_TRUE(Savedata(1, 0, {Folderentry(here.File(L"a\\チャイム")), Folderentry(here.File(L"b\\チャイム")),
+                                    Folderentry(here.File(L"空")), Folderentry(here.File(L"gone")),
+                                    here.File(L"a\\チャイム\\1.wav")}));
+        ASSERT_TRUE(Savedata(1, 1, {Folderentry(here.File(L"A\\チャイム"))}));
+        Exportresult result = Exportset(setfolder, L"セット");
+        ASSERT_TRUE(result.done) << Toansi(result.why);
+        EXPECT_EQ(result.written, 4);
+        EXPECT_EQ(result.leftout, 2) << "the empty and the missing folder";
+        const std::wstring event = setfolder + L"\\.Default\\.Default\\";
+        EXPECT_EQ(Foldernames(event).size(), 3u) << "1.wav, チャイム and チャイム (2)";
+        EXPECT_EQ(Foldernames(event + L"チャイム").size(), 2u) << "nothing else, nothing below";
+        EXPECT_EQ(Listfolder(event + L"チャイム\\")->names, (Rowlist{L"1.wav", L"2.mp3"}));
+        EXPECT_TRUE(Readbytes(setfolder + L"\\" + setfilename).starts_with("\xEF\xBB\xBFKvx sound set 2\r\n"));
+    }
+
+    Scratchregistry scratch;
+    Puttree({{L".default", {L".Default", L"open"}}});
+    Loadtable(there.path());
+    Setread read = Readset(setfolder);
+    ASSERT_TRUE(read.set) << Toansi(read.fault);
+    Importplan plan = Planimport(*read.set, setfolder);
+    EXPECT_EQ(plan.sounds, 4);
+    EXPECT_EQ(plan.folders, 3);
+    // A list that cannot be saved takes the copied folders away with the rest.
+    Kernelhandle held = Ownfile(CreateFileW(there.File(L".default-1.dat").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                            nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(Importset(*read.set, setfolder, plan).done);
+    EXPECT_TRUE(Foldernames(setsfolder).empty());
+    held.reset();
+    Importresult result = Importset(*read.set, setfolder, plan);
+    ASSERT_TRUE(result.done) << Toansi(result.why);
+    Loadtable(there.path());
+    const std::wstring copied = result.copiedto + L"\\.Default\\.Default\\";
+    EXPECT_EQ(Savedsounds(1, 0), (Rowlist{copied + L"チャイム\\", copied + L"チャイム (2)\\", copied + L"1.wav"}));
+    EXPECT_EQ(Savedsounds(1, 1), Rowlist{copied + L"チャイム\\"});
+    EXPECT_EQ(Listfolder(copied + L"チャイム\\")->names, (Rowlist{L"1.wav", L"2.mp3"}));
+    // Again: the folders the lists name now hold the same sounds.
+    EXPECT_EQ(Planimport(*read.set, setfolder).duplicates, 4);
+}
+
+TEST(Soundsets, ASetOfFilesIsWrittenAsBeforeAndOneWithFoldersBeginsWithALineOfItsOwn)
+{
+    Soundset set{L"x", L"1.4", {{L"App", L"Open", L"label", {L"App\\Open\\a.wav"}}}, {}};
+    const std::string files =
+        "\xEF\xBB\xBFKvx sound set 1\r\nname\tx\r\nversion\t1.4\r\nevent\tApp\tOpen\tlabel\r\nsound\tApp\\Open\\a.wav\r\n";
+    EXPECT_EQ(Setfilebytes(set), files);
+    set.events[0].sounds.push_back(L"App\\Open\\f\\");
+    EXPECT_EQ(Setfilebytes(set), "\xEF\xBB\xBFKvx sound set 2" + files.substr(18) + "folder\tApp\\Open\\f\r\n");
+}
+
 TEST(Soundsets, AFolderThatIsNoSetIsRefusedWithNothingCopiedOrChanged)
 {
     Scratchfolder lists, sets, candidates;
@@ -134,6 +202,8 @@ TEST(Soundsets, AFolderThatIsNoSetIsRefusedWithNothingCopiedOrChanged)
     Loadtable(lists.path());
     const std::string good = Wavebytes(16);
     const std::string header = "\xEF\xBB\xBFKvx sound set 1\r\nname\tx\r\nevent\tApp\tOpen\tlabel\r\n";
+    const std::string folders = "\xEF\xBB\xBFKvx sound set 2\r\nname\tx\r\nevent\tApp\tOpen\tlabel\r\n";
+    auto unplayable = [](const std::wstring& folder) { Writebytes(folder + L"\\App\\Open\\text.wav", "text"); };
     std::string many = header;
     for (int k = 0; k < 102; ++k) many += "sound\tApp\\Open\\s.wav\r\n";
     struct Case {
@@ -157,8 +227,13 @@ TEST(Soundsets, AFolderThatIsNoSetIsRefusedWithNothingCopiedOrChanged)
         {"a stream of a file", header + "sound\tApp\\Open\\s.wav:hidden\r\n", {}},
         {"a device", header + "sound\tApp\\CON.wav\r\n", {}},
         {"a sound that is not there", header + "sound\tApp\\Open\\gone.wav\r\n", {}},
-        {"a sound that cannot play", header + "sound\tApp\\Open\\text.wav\r\n",
-         [](const std::wstring& folder) { Writebytes(folder + L"\\App\\Open\\text.wav", "text"); }},
+        {"a sound that cannot play", header + "sound\tApp\\Open\\text.wav\r\n", unplayable},
+        {"a folder in a set of files only", header + "folder\tApp\\Open\r\n", {}},
+        {"a sound line naming a folder", folders + "sound\tApp\\Open\\\r\n", {}},
+        {"a folder out of the set with ..", folders + "folder\tApp\\..\\..\r\n", {}},
+        {"an absolute folder", folders + "folder\tC:\\Windows\r\n", {}},
+        {"a file where a folder is named", folders + "folder\tApp\\Open\\s.wav\r\n", {}},
+        {"a folder holding a sound that cannot play", folders + "folder\tApp\\Open\r\n", unplayable},
         {"more than 101 sounds for an event", many, {}},
         {"a file bigger than a sound file could be", header + "sound\tApp\\Open\\huge.wav\r\n",
          [&good](const std::wstring& folder) {

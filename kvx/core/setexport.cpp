@@ -7,11 +7,13 @@
 #include "listedsounds.h"
 #include "schemetable.h"
 #include "setfile.h"
+#include "soundfolders.h"
 #include "text.h"
 
 #include <windows.h>
 
 #include <map>
+#include <optional>
 #include <set>
 
 namespace {
@@ -23,11 +25,49 @@ std::wstring Numbered(const std::wstring& name, int n)
     return name.substr(0, dot) + L" (" + std::to_wstring(n) + L")" + name.substr(dot);
 }
 
-// The sounds of the lists, as a set: each file once, under the first event that lists it.
+// Whether a sound goes into a set: the user's own file, converted or not (a set never carries
+// Kvx's copies). A file named as a wave file that is none plays nowhere, as before.
+bool Carried(const std::wstring& source)
+{
+    Copystate state = Copyfor(source).state;
+    return state == Copystate::wave || state == Copystate::ready ||
+           (state == Copystate::pending && Convertiblename(source));
+}
+
+// The sounds of the lists, as a set: each file or folder once, under the first event that lists it.
 struct Exportplan {
     Soundset set;
     std::vector<std::pair<std::wstring, std::wstring>> copies;  // source, relative path
     int leftout = 0;
+    std::set<std::wstring> used;  // folded relative paths
+
+    // A relative path in folder for name that no other sound or folder has: name, "name (2)"...
+    std::wstring Place(const std::wstring& folder, const std::wstring& name)
+    {
+        std::wstring relative = folder + L"\\" + name;
+        for (int n = 2; used.contains(Foldcase(relative)); ++n) relative = folder + L"\\" + Numbered(name, n);
+        used.insert(Foldcase(relative));
+        return relative;
+    }
+    // Where a listed sound goes in the set, its copies planned; nothing when nothing of it goes.
+    std::optional<std::wstring> Carry(const std::wstring& source, const std::wstring& folder)
+    {
+        if (!Isfolderentry(source)) {
+            if (!Carried(source)) return std::nullopt;
+            std::wstring relative = Place(folder, Escapename(Lastname(source)));
+            copies.emplace_back(source, relative);
+            return relative;
+        }
+        // A folder goes with the sounds it holds now, and only when it holds some.
+        std::vector<std::wstring> names;
+        for (const std::wstring& name : Listfolder(source)->names)
+            if (Carried(Folderfile(source, name))) names.push_back(Escapename(name));
+        if (names.empty()) return std::nullopt;
+        std::wstring relative = Place(folder, Escapename(Lastname(source.substr(0, source.size() - 1)))) + L"\\";
+        for (const std::wstring& name : names) copies.emplace_back(Folderfile(source, name), relative + name);
+        set.folders[relative] = std::move(names);
+        return relative;
+    }
 };
 
 Exportplan Planexport(const std::wstring& name)
@@ -36,7 +76,6 @@ Exportplan Planexport(const std::wstring& name)
     plan.set.name = name;
     plan.set.version = kvxversion;
     std::map<std::wstring, std::wstring> placed;  // folded source path: relative path
-    std::set<std::wstring> used;                  // folded relative paths
     std::set<std::wstring> missing;
     Foreachevent([&](int16_t app, int16_t event) {
         int16_t count = soundlists.Count(app, event);
@@ -44,25 +83,16 @@ Exportplan Planexport(const std::wstring& name)
         Setevent listed{apps[0].names[size_t(app - 1)], apps[size_t(app)].names[size_t(event)], Eventtext(app, event), {}};
         std::wstring folder = Escapename(listed.app) + L"\\" + Escapename(listed.event);
         for (int16_t k = 0; k < count; ++k) {
-            std::wstring source = soundlists.Get(app, event, k);
-            // The user's own file goes, converted or not: a set never carries Kvx's copies. A file
-            // named as a wave file that is none plays nowhere, as before.
-            Copystate state = Copyfor(source).state;
-            bool carried = state == Copystate::wave || state == Copystate::ready ||
-                           (state == Copystate::pending && Convertiblename(source));
-            if (!carried) {
-                missing.insert(Foldcase(source));
-                continue;
+            std::wstring source = soundlists.Get(app, event, k), key = Foldcase(source);
+            auto found = placed.find(key);
+            if (found == placed.end() && !missing.contains(key)) {
+                std::optional<std::wstring> relative = plan.Carry(source, folder);
+                if (relative)
+                    found = placed.emplace(key, *relative).first;
+                else
+                    missing.insert(key);
             }
-            std::wstring& relative = placed[Foldcase(source)];
-            if (relative.empty()) {
-                std::wstring file = Escapename(Lastname(source));
-                relative = folder + L"\\" + file;
-                for (int n = 2; used.contains(Foldcase(relative)); ++n) relative = folder + L"\\" + Numbered(file, n);
-                used.insert(Foldcase(relative));
-                plan.copies.emplace_back(source, relative);
-            }
-            listed.sounds.push_back(relative);
+            if (found != placed.end()) listed.sounds.push_back(found->second);
         }
         if (!listed.sounds.empty()) plan.set.events.push_back(std::move(listed));
     });

@@ -5,6 +5,7 @@
 #include "listedsounds.h"
 #include "playable.h"
 #include "schemetable.h"
+#include "soundfolders.h"
 #include "text.h"
 
 #include <windows.h>
@@ -14,6 +15,9 @@
 
 namespace {
 constexpr wchar_t setmagic[] = L"Kvx sound set 1";
+// A set that names folders: a Kvx that knows only files checks just the first line, so only a
+// line of their own makes it refuse them instead of taking a folder for a file.
+constexpr wchar_t foldersetmagic[] = L"Kvx sound set 2";
 // A set file of a few thousand events is a few hundred kilobytes.
 constexpr uint64_t maxsetbytes = 16u << 20;
 // A RIFF file holds at most 4 GiB after its first 8 bytes.
@@ -57,6 +61,7 @@ Setread Parseset(const std::wstring& text, const std::wstring& foldername)
     Setread read;
     Soundset set;
     set.name = foldername;
+    bool folders = false;
     size_t at = 0;
     for (int number = 1; at <= text.size(); ++number) {
         size_t end = text.find(L'\n', at);
@@ -64,7 +69,8 @@ Setread Parseset(const std::wstring& text, const std::wstring& foldername)
         at = end == std::wstring::npos ? text.size() + 1 : end + 1;
         if (!line.empty() && line.back() == L'\r') line.pop_back();
         if (number == 1) {
-            if (line != setmagic) {
+            folders = line == foldersetmagic;
+            if (line != setmagic && !folders) {
                 read.fault = std::wstring(setfilename) + L" はサウンドセットのファイルではありません。";
                 return read;
             }
@@ -86,8 +92,11 @@ Setread Parseset(const std::wstring& text, const std::wstring& foldername)
             set.version = values[0];
         else if (parsed && word == L"event" && values.size() == 3 && !values[0].empty() && !values[1].empty())
             set.events.push_back({values[0], values[1], values[2], {}});
-        else if (parsed && word == L"sound" && values.size() == 1 && !set.events.empty())
+        // A "\" at the end would make a sound a folder.
+        else if (parsed && word == L"sound" && values.size() == 1 && !set.events.empty() && !values[0].ends_with(L'\\'))
             set.events.back().sounds.push_back(values[0]);
+        else if (parsed && folders && word == L"folder" && values.size() == 1 && !set.events.empty())
+            set.events.back().sounds.push_back(values[0] + L"\\");
         else {
             read.fault = std::to_wstring(number) + L" 行目を読めません。\r\n" + line.substr(0, 200);
             return read;
@@ -96,16 +105,48 @@ Setread Parseset(const std::wstring& text, const std::wstring& foldername)
     read.set = std::move(set);
     return read;
 }
+
+// Why the sound at path, which the set names relative, cannot be taken; empty when it can.
+std::wstring Soundfault(const std::wstring& path, const std::wstring& relative)
+{
+    std::optional<uint64_t> size = Filesize(path);
+    if (!size) return L"サウンドファイルが見つかりません: " + relative;
+    if (*size > maxsoundbytes) return L"サウンドファイルとしては大きすぎるファイルがあります: " + relative;
+    // A sound of another format is converted once it is listed, as an added one is.
+    if (Checksound(path) != Soundstate::playable && !Convertiblename(path))
+        return L"サウンドファイルではないファイルがあります: " + relative;
+    return {};
+}
+
+// Why a folder the set names cannot be taken, or empty, with its sound files in names. Each of
+// them is checked as a sound the set names is; an empty folder does no harm.
+std::wstring Checkfolder(const std::wstring& setfolder, const std::wstring& relative, std::vector<std::wstring>& names)
+{
+    std::shared_ptr<const Folderlisting> listing = Listfolder(Folderentry(setfolder + L"\\" + relative));
+    if (listing->fault != Folderfault::none) return L"サウンドのフォルダーを使えません: " + relative + Foldernote(*listing);
+    for (const std::wstring& name : listing->names) {
+        std::wstring fault = Soundfault(setfolder + L"\\" + relative + name, relative + name);
+        if (!fault.empty()) return fault;
+    }
+    names = listing->names;
+    return {};
+}
 }
 
 std::string Setfilebytes(const Soundset& set)
 {
-    std::wstring text = std::wstring(setmagic) + L"\r\n";
+    bool folders = std::any_of(set.events.begin(), set.events.end(), [](const Setevent& event) {
+        return std::any_of(event.sounds.begin(), event.sounds.end(),
+                           [](const std::wstring& sound) { return Isfolderentry(sound); });
+    });
+    std::wstring text = std::wstring(folders ? foldersetmagic : setmagic) + L"\r\n";
     text += L"name\t" + Escapefield(set.name) + L"\r\nversion\t" + Escapefield(set.version) + L"\r\n";
     for (const Setevent& event : set.events) {
         text += L"event\t" + Escapefield(event.app) + L"\t" + Escapefield(event.event) + L"\t" + Escapefield(event.label) +
                 L"\r\n";
-        for (const std::wstring& sound : event.sounds) text += L"sound\t" + Escapefield(sound) + L"\r\n";
+        for (const std::wstring& sound : event.sounds)
+            text += Isfolderentry(sound) ? L"folder\t" + Escapefield(sound.substr(0, sound.size() - 1)) + L"\r\n"
+                                         : L"sound\t" + Escapefield(sound) + L"\r\n";
     }
     return utf8mark + Toutf8(text);
 }
@@ -145,21 +186,15 @@ Setread Readset(const std::wstring& folder)
             break;
         }
         for (std::wstring& sound : event.sounds) {
-            std::optional<std::wstring> inside = Insidepath(sound);
+            bool isfolder = Isfolderentry(sound);
+            std::optional<std::wstring> inside = Insidepath(isfolder ? sound.substr(0, sound.size() - 1) : sound);
             if (!inside) {
                 read.fault = L"フォルダーの外を指すパスがあります: " + sound;
                 break;
             }
-            sound = *inside;
-            std::wstring file = folder + L"\\" + sound;
-            std::optional<uint64_t> filesize = Filesize(file);
-            if (!filesize)
-                read.fault = L"サウンドファイルが見つかりません: " + sound;
-            else if (*filesize > maxsoundbytes)
-                read.fault = L"サウンドファイルとしては大きすぎるファイルがあります: " + sound;
-            // A sound of another format is converted once it is listed, as an added one is.
-            else if (Checksound(file) != Soundstate::playable && !Convertiblename(file))
-                read.fault = L"サウンドファイルではないファイルがあります: " + sound;
+            sound = *inside + (isfolder ? L"\\" : L"");
+            read.fault = isfolder ? Checkfolder(folder, sound, read.set->folders[sound])
+                                  : Soundfault(folder + L"\\" + sound, sound);
             if (!read.fault.empty()) break;
         }
         if (!read.fault.empty()) break;

@@ -4,6 +4,7 @@
 #include "keylist.h"
 #include "listfiles.h"
 #include "schemetable.h"
+#include "soundfolders.h"
 #include "text.h"
 
 #include <windows.h>
@@ -31,6 +32,30 @@ int16_t Findkey(const Keylist& list, const std::wstring& name)
         if (Sametext(list.names[size_t(k)], name)) return k;
     return -1;
 }
+
+// The sound files of a folder the set names, as checked.
+const std::vector<std::wstring>& Foldersounds(const Soundset& set, const std::wstring& relative)
+{
+    static const std::vector<std::wstring> none;
+    auto found = set.folders.find(relative);
+    return found != set.folders.end() ? found->second : none;
+}
+
+// Whether a list's entry holds what the set's sound at path does: a file the same bytes; a folder
+// entry names that folder, or one holding sound files of the same names and bytes (the set
+// imported before).
+bool Holds(const std::wstring& entry, const std::wstring& path, const std::vector<std::wstring>& names)
+{
+    if (Isfolderentry(entry) != Isfolderentry(path)) return false;
+    if (!Isfolderentry(path)) return Samecontent(entry, path);
+    if (Sametext(entry, path)) return true;
+    std::shared_ptr<const Folderlisting> held = Listfolder(entry);
+    return held->fault == Folderfault::none &&
+           std::equal(held->names.begin(), held->names.end(), names.begin(), names.end(), Sametext) &&
+           std::all_of(names.begin(), names.end(), [&](const std::wstring& name) {
+               return Samecontent(Folderfile(entry, name), Folderfile(path, name));
+           });
+}
 }
 
 Importplan Planimport(const Soundset& set, const std::wstring& folder)
@@ -56,11 +81,12 @@ Importplan Planimport(const Soundset& set, const std::wstring& folder)
         std::vector<std::wstring> existing = Savedsounds(app, event);
         for (const std::wstring& sound : listed.sounds) {
             std::wstring file = folder + L"\\" + sound;
-            // A sound the list holds already, by its bytes, or the set names twice, is added once.
+            // A sound the list holds already (see Holds), or the set names twice, is added once.
             bool twice = std::any_of(adding.sounds.begin(), adding.sounds.end(),
                                      [&](const std::wstring& s) { return Sametext(s, sound); }) ||
-                         std::any_of(existing.begin(), existing.end(),
-                                     [&](const std::wstring& e) { return Samecontent(e, file); });
+                         std::any_of(existing.begin(), existing.end(), [&](const std::wstring& e) {
+                             return Holds(e, file, Foldersounds(set, sound));
+                         });
             if (twice) {
                 ++plan.duplicates;
             } else if (existing.size() + adding.sounds.size() >= size_t(Soundtable::capacity)) {
@@ -68,6 +94,7 @@ Importplan Planimport(const Soundset& set, const std::wstring& folder)
             } else {
                 adding.sounds.push_back(sound);
                 ++plan.sounds;
+                if (Isfolderentry(sound)) ++plan.folders;
             }
         }
     }
@@ -93,18 +120,33 @@ Importresult Importset(const Soundset& set, const std::wstring& folder, const Im
         result.why = Lasterror(L"サウンドセットのフォルダーを作れません。\r\n" + target);
         return result;
     }
-    std::vector<std::wstring> copies;
+    // A folder's sound files are copied into a folder of its own, made even when it is empty.
+    std::vector<std::wstring> copies, folders;
     std::set<std::wstring> seen;
+    auto copy = [&](const std::wstring& relative) {
+        if (seen.insert(Foldcase(relative)).second) copies.push_back(relative);
+    };
     for (const Importevent& adding : plan.events)
-        for (const std::wstring& sound : adding.sounds)
-            if (seen.insert(Foldcase(sound)).second) copies.push_back(sound);
+        for (const std::wstring& sound : adding.sounds) {
+            if (!Isfolderentry(sound)) {
+                copy(sound);
+            } else if (seen.insert(Foldcase(sound)).second) {
+                folders.push_back(sound);
+                for (const std::wstring& name : Foldersounds(set, sound)) copy(sound + name);
+            }
+        }
+    auto fail = [&](const std::wstring& why) {
+        result.why = Lasterror(why);
+        Removetree(target);
+        return result;
+    };
+    // Only below the new folder: one that went away meanwhile is not made again half empty.
+    for (const std::wstring& made : folders)
+        if (!Isfolder(target) || !Createfolders(target + L"\\" + made.substr(0, made.size() - 1)))
+            return fail(L"サウンドのフォルダーを作れませんでした。\r\n" + made);
     int done = 0;
     for (const std::wstring& sound : copies) {
-        if (!Copyinto(folder + L"\\" + sound, target, sound)) {
-            result.why = Lasterror(L"サウンドをコピーできませんでした。\r\n" + sound);
-            Removetree(target);
-            return result;
-        }
+        if (!Copyinto(folder + L"\\" + sound, target, sound)) return fail(L"サウンドをコピーできませんでした。\r\n" + sound);
         if (progress) progress(++done, int(copies.size()));
     }
     // The lists last. A list that cannot be saved (or whose count cannot be stored, after its
@@ -120,6 +162,7 @@ Importresult Importset(const Soundset& set, const std::wstring& folder, const Im
         std::vector<std::wstring> entries = Savedsounds(adding.app, adding.event);
         touched.push_back({adding.app, adding.event, entries, soundlists.Encoding(adding.app, adding.event)});
         size_t had = entries.size();
+        // A folder's entry ends in "\" as its path in the set does.
         for (const std::wstring& sound : adding.sounds) entries.push_back(target + L"\\" + sound);
         if (!Savedata(adding.app, adding.event, entries)) {
             bool putback = true;

@@ -111,8 +111,9 @@ int Importcommand(const Invocation& how)
             return exitdone;
         }
         if (!Ask(how, L"サウンドセット「" + read.set->name + L"」から、" + std::to_wstring(plan.events.size()) +
-                          L" 個のイベントに " + std::to_wstring(plan.sounds) +
-                          L" 個のサウンドを追加します。今のリストのサウンドはそのまま残ります。" + aside +
+                          L" 個のイベントに " + std::to_wstring(plan.sounds) + L" 個のサウンド" +
+                          (plan.folders > 0 ? L"（うち " + std::to_wstring(plan.folders) + L" 個はフォルダー）" : L"") +
+                          L"を追加します。今のリストのサウンドはそのまま残ります。" + aside +
                           L"\r\n\r\nよろしいですか？"))
             return exitfailed;
         Importresult result;
