@@ -81,7 +81,7 @@ LRESULT Handoveranswer(int code)
 int Handover(const Commandline& line)
 {
     Switch what = line.what;
-    HWND kvx = FindWindowW(form1class, form1caption);
+    HWND kvx = Runningkvx();
     if (!kvx) return exitfailed;
     DWORD kvxprocess = 0;
     GetWindowThreadProcessId(kvx, &kvxprocess);

@@ -104,7 +104,7 @@ void Instancelock::Awaitholder(DWORD limit)
             owned_ = first_ = true;
             return;
         }
-        if (got != WAIT_OBJECT_0 + 1 || FindWindowW(form1class, form1caption)) return;
+        if (got != WAIT_OBJECT_0 + 1 || Runningkvx()) return;
         // Set by a Kvx that ended without taking it back: no window to hand over to.
         ResetEvent(shown.get());
     }
@@ -135,9 +135,14 @@ bool Awaitwindowend(HWND window, DWORD process, DWORD limit)
     return got < WAIT_OBJECT_0 + count || !IsWindow(window);
 }
 
+HWND Runningkvx()
+{
+    return FindWindowW(form1class, form1caption);
+}
+
 void Wakefirst()
 {
-    HWND first = FindWindowW(form1class, form1caption);
+    HWND first = Runningkvx();
     if (!first) return;
     DWORD process = 0;
     GetWindowThreadProcessId(first, &process);

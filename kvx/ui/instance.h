@@ -44,5 +44,7 @@ void Announcewindow(HWND window);
 // when it is still there after limit milliseconds.
 bool Awaitwindowend(HWND window, DWORD process, DWORD limit);
 
+// The main window of the Kvx that runs in this session, or null.
+HWND Runningkvx();
 // Asks the Kvx that already runs to show its main window.
 void Wakefirst();

@@ -82,7 +82,7 @@ int Kvxmain(HINSTANCE instance, const std::wstring& commandline, const Kvxfolder
     // /restore) or doing a switch's work alone: this one waits for its window or its end, 10 s at
     // most, so that neither a start nor a switch is lost.
     Instancelock lock;
-    if (!lock.First() && !FindWindowW(form1class, form1caption)) lock.Awaitholder(10000);
+    if (!lock.First() && !Runningkvx()) lock.Awaitholder(10000);
     if (!lock.First()) return Tellrunningkvx(line);
     switch (line.what) {
     case Switch::none:
