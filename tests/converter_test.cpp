@@ -190,10 +190,15 @@ TEST_F(Converter, RemoveunusedcopiesKeepsExactlyTheCurrentCopiesOfListedSources)
     ASSERT_EQ(current.state, Copystate::ready);
     Writebytes(convertedfolder + L"\\left.wav.1f-3.tmp", "half");
     Writebytes(convertedfolder + L"\\notes.txt", "not Kvx's");
-    ASSERT_EQ(Copies().size(), 6u);
+    // The copy of a listed source out of reach now, and one an event's .Current names.
+    Writebytes(convertedfolder + L"\\gone-0123456789abcdef.wav", "a copy");
+    const std::wstring named = Copyfor(unlisted).path;
+    ASSERT_EQ(Copies().size(), 7u);
 
-    EXPECT_EQ(Removeunusedcopies({kept, changed, wave, scratch.File(L"gone.mp3")}), 3);
-    EXPECT_EQ(Copies(), Sorted({Lastname(*Playablecopy(kept)), Lastname(current.path), L"notes.txt"}));
+    EXPECT_EQ(Removeunusedcopies({kept, changed, wave, scratch.File(L"gone.mp3")}, {named}), 2);
+    EXPECT_EQ(Copies(), Sorted({Lastname(*Playablecopy(kept)), Lastname(current.path), L"notes.txt",
+                                L"gone-0123456789abcdef.wav", Lastname(named)}));
+    EXPECT_EQ(Removeunusedcopies({kept, changed}), 2) << "once no .Current names it and the source is gone";
     EXPECT_EQ(Copyfor(unlisted).state, Copystate::pending);
 }
 

@@ -97,7 +97,10 @@ std::wstring Pickamong(const std::vector<std::wstring>& entries, const std::wstr
             std::optional<std::wstring> played = Playedfile(sound);
             if (played && !(norepeat && Sametext(*played, current))) return *played;
         }
-        pool.erase(pool.begin() + std::ptrdiff_t(k));
+        // The last candidate takes its place: a folder of thousands that do not play yet costs one
+        // look each, not a shift of the rest each.
+        pool[k] = pool.back();
+        pool.pop_back();
     }
     return {};
 }

@@ -15,6 +15,7 @@ Conversionworker::~Conversionworker()
         std::lock_guard hold(lock_);
         ending_ = true;
         queue_.clear();
+        queued_.clear();
         cancel_ = true;
     }
     changed_.notify_all();
@@ -25,7 +26,7 @@ void Conversionworker::Queueconversion(const std::wstring& source)
 {
     {
         std::lock_guard hold(lock_);
-        if ((busy_ && current_ == source) || std::find(queue_.begin(), queue_.end(), source) != queue_.end()) return;
+        if ((busy_ && current_ == source) || !queued_.insert(source).second) return;
         queue_.push_back(source);
     }
     changed_.notify_all();
@@ -35,6 +36,7 @@ void Conversionworker::Cancel()
 {
     std::lock_guard hold(lock_);
     queue_.clear();
+    queued_.clear();
     // Cleared again when the next source is taken: only what runs now is stopped.
     if (busy_) cancel_ = true;
 }
@@ -55,6 +57,7 @@ void Conversionworker::Run()
         if (ending_) return;
         current_ = std::move(queue_.front());
         queue_.pop_front();
+        queued_.erase(current_);
         busy_ = true;
         cancel_ = false;
         hold.unlock();

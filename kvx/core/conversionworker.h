@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <unordered_set>
 
 class Conversionworker {
 public:
@@ -40,6 +41,7 @@ private:
     std::mutex lock_;
     std::condition_variable changed_;
     std::deque<std::wstring> queue_;
+    std::unordered_set<std::wstring> queued_;  // what queue_ holds, found at once in a long queue
     std::wstring current_;  // the source being converted; empty when idle
     bool busy_ = false;
     bool ending_ = false;

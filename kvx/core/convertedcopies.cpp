@@ -85,15 +85,17 @@ std::wstring Copypath(const std::wstring& source, const Attributes& attributes)
     return convertedfolder + L"\\" + stem + L"-" + digits + L".wav";
 }
 
-// Whether the file holds a wave file that plays; nothing when it cannot be read now.
-std::optional<bool> Iswave(const std::wstring& path, uint64_t size)
+// What a file's head says: a wave file that plays, another file, or a device (a pipe, a port),
+// which is never read nor given to a decoder, whose reading might never end; nothing when it
+// cannot be read now.
+enum class Head : uint8_t { wave, other, device };
+std::optional<Head> Readhead(const std::wstring& path, uint64_t size)
 {
     Kernelhandle file = Ownfile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return std::nullopt;
-    // A device is neither: it is never read.
-    if (GetFileType(file.get()) != FILE_TYPE_DISK) return false;
-    return Playablewave(
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) return Head::device;
+    bool wave = Playablewave(
         [&file](uint64_t offset, void* buffer, size_t count) {
             LARGE_INTEGER at{};
             at.QuadPart = LONGLONG(offset);
@@ -102,6 +104,7 @@ std::optional<bool> Iswave(const std::wstring& path, uint64_t size)
                    ReadFile(file.get(), buffer, DWORD(count), &got, nullptr) && got == count;
         },
         size);
+    return wave ? Head::wave : Head::other;
 }
 
 // What is known of a source at a size and time: a wave file, a source to convert into copy,
@@ -144,10 +147,11 @@ Judged Judge(const std::wstring& source)
     if (!now) return {};
     std::optional<Known> known = Recall(source, *now);
     if (!known) {
-        std::optional<bool> wave = Iswave(source, now->size);
-        known = Known{*now, wave.value_or(false) ? Kind::wave : Kind::convertible, Copypath(source, *now), {}};
+        std::optional<Head> head = Readhead(source, now->size);
+        if (head == Head::device) return {};
+        known = Known{*now, head == Head::wave ? Kind::wave : Kind::convertible, Copypath(source, *now), {}};
         // A source that cannot be read now is judged again next time.
-        if (wave) Remember(source, *known);
+        if (head) Remember(source, *known);
     }
     switch (known->kind) {
     case Kind::wave: return {{Copystate::wave, source, {}}, *now};
@@ -183,22 +187,38 @@ Soundcopy Convertsound(const std::wstring& source, const std::atomic<bool>& canc
     case Decodeend::cancelled: return {Copystate::cancelled, judged.copy.path, {}};
     case Decodeend::refused: break;
     }
-    Remember(source, Known{judged.attributes, Kind::refused, judged.copy.path, decoded.refused});
+    // A copy that could not be written (a full disk) is tried again once there may be room: only
+    // what the source itself is makes a refusal that holds.
+    if (decoded.refused.why != Refusal::writefailed)
+        Remember(source, Known{judged.attributes, Kind::refused, judged.copy.path, decoded.refused});
     return {Copystate::refused, judged.copy.path, decoded.refused};
 }
 
-int Removeunusedcopies(const std::vector<std::wstring>& listedsources)
+int Removeunusedcopies(const std::vector<std::wstring>& listedsources, const std::vector<std::wstring>& named)
 {
     if (convertedfolder.empty()) return 0;
     std::unordered_set<std::wstring> current;
+    for (const std::wstring& path : named) current.insert(Foldcase(Lastname(path)));
+    // A source out of reach now (a stick not plugged in, a share not connected yet) keeps every
+    // copy of its name: which one is its own cannot be told without its size and time.
+    std::vector<std::wstring> unreachable;
     for (const std::wstring& source : listedsources) {
         Soundcopy copy = Copyfor(source);
-        if (copy.state != Copystate::missing && copy.state != Copystate::wave)
+        if (copy.state == Copystate::missing) {
+            std::wstring stem = Lastname(source);
+            unreachable.push_back(Foldcase(stem.substr(0, stem.rfind(L'.')) + L"-"));
+        } else if (copy.state != Copystate::wave) {
             current.insert(Foldcase(Lastname(copy.path)));
+        }
     }
+    auto ofunreachable = [&unreachable](const std::wstring& name) {
+        std::wstring folded = Foldcase(name);
+        return std::any_of(unreachable.begin(), unreachable.end(),
+                           [&folded](const std::wstring& stem) { return folded.starts_with(stem); });
+    };
     int removed = 0;
     for (const std::wstring& name : Foldernames(convertedfolder)) {
-        bool unused = Endswithtext(name, L".wav") && !current.contains(Foldcase(name));
+        bool unused = Endswithtext(name, L".wav") && !current.contains(Foldcase(name)) && !ofunreachable(name);
         // A temporary file still being written is not shared for deleting: it stays.
         if ((unused || Endswithtext(name, tempsuffix)) && DeleteFileW((convertedfolder + L"\\" + name).c_str()))
             ++removed;

@@ -42,6 +42,7 @@ std::optional<std::wstring> Playablecopy(const std::wstring& source);
 Soundcopy Convertsound(const std::wstring& source, const std::atomic<bool>& cancel,
                        const Convertprogress& progress = {});
 // Removes every copy in convertedfolder that is not the current copy of one of the listed
-// sources, and temporary files an interrupted conversion left (one being written stays).
-// Returns how many files it removed.
-int Removeunusedcopies(const std::vector<std::wstring>& listedsources);
+// sources nor among named (the copies events' .Current values name), and temporary files an
+// interrupted conversion left (one being written stays). A listed source out of reach keeps the
+// copies of its name. Returns how many files it removed.
+int Removeunusedcopies(const std::vector<std::wstring>& listedsources, const std::vector<std::wstring>& named = {});

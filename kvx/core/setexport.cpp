@@ -59,12 +59,15 @@ struct Exportplan {
             return relative;
         }
         // A folder goes with the sounds it holds now, and only when it holds some.
+        // The files are read by their own names; only their names in the set are escaped.
         std::vector<std::wstring> names;
-        for (const std::wstring& name : Listfolder(source)->names)
-            if (Carried(Folderfile(source, name))) names.push_back(Escapename(name));
-        if (names.empty()) return std::nullopt;
         std::wstring relative = Place(folder, Escapename(Lastname(source.substr(0, source.size() - 1)))) + L"\\";
-        for (const std::wstring& name : names) copies.emplace_back(Folderfile(source, name), relative + name);
+        for (const std::wstring& name : Listfolder(source)->names) {
+            if (!Carried(Folderfile(source, name))) continue;
+            names.push_back(Escapename(name));
+            copies.emplace_back(Folderfile(source, name), relative + names.back());
+        }
+        if (names.empty()) return std::nullopt;
         set.folders[relative] = std::move(names);
         return relative;
     }

@@ -66,21 +66,39 @@ Look Lookat(const std::wstring& folder)
 }
 
 // A network folder is looked at on a thread of its own: a server that does not answer would
-// hold the pass for the network's whole time-out.
+// hold the pass for the network's whole time-out. One look at a time a folder: while it has not
+// answered, a later pass is told so at once, and the one after its answer takes it.
+struct Pendinglook {
+    Look look;
+    Kernelhandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+std::unordered_map<std::wstring, std::shared_ptr<Pendinglook>> lookups;  // by the folded folder
+
 std::optional<Look> Lookwithin(const std::wstring& folder, DWORD milliseconds)
 {
-    struct Shared {
-        Look look;
-        Kernelhandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    };
-    auto shared = std::make_shared<Shared>();
-    if (!shared->done) return Lookat(folder);
-    std::thread([shared, folder] {
-        shared->look = Lookat(folder);
-        SetEvent(shared->done.get());
-    }).detach();
-    if (WaitForSingleObject(shared->done.get(), milliseconds) != WAIT_OBJECT_0) return std::nullopt;
-    return shared->look;
+    std::wstring key = Foldcase(folder);
+    std::shared_ptr<Pendinglook> pending;
+    DWORD wait = 0;
+    {
+        std::lock_guard hold(knownlock);
+        auto found = lookups.find(key);
+        if (found != lookups.end()) {
+            pending = found->second;
+        } else {
+            pending = std::make_shared<Pendinglook>();
+            if (!pending->done) return Lookat(folder);
+            lookups.emplace(key, pending);
+            std::thread([pending, folder] {
+                pending->look = Lookat(folder);
+                SetEvent(pending->done.get());
+            }).detach();
+            wait = milliseconds;
+        }
+    }
+    if (WaitForSingleObject(pending->done.get(), wait) != WAIT_OBJECT_0) return std::nullopt;
+    std::lock_guard hold(knownlock);
+    lookups.erase(key);
+    return pending->look;
 }
 
 std::shared_ptr<const Folderlisting> Listnow(const std::wstring& entry)

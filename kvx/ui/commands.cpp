@@ -161,11 +161,14 @@ const Kvxcommand table[] = {
 
 int Runcommand(const Kvxcommand& command, const Invocation& how)
 {
-    if (commands.running) return exitfailed;
-    commands.running = true;
-    int code = command.run(how);
-    commands.running = false;
-    if (std::exchange(commands.closepending, false) && Form1()) PostMessageW(Form1(), WM_CLOSE, 0, 0);
+    // While another runs, showing the window harms nothing, and an exit comes once it has ended.
+    if (commands.running && command.run == Show) return Show(how);
+    if (commands.running && command.run == Exit) {
+        Closeaftercommand();
+        return exitdone;
+    }
+    int code = exitfailed;
+    Runalone([&] { code = command.run(how); });
     return code;
 }
 
@@ -225,6 +228,16 @@ int Runswitch(const Commandline& line)
 bool Commandrunning()
 {
     return commands.running;
+}
+
+bool Runalone(const std::function<void()>& work)
+{
+    if (commands.running) return false;
+    commands.running = true;
+    work();
+    commands.running = false;
+    if (std::exchange(commands.closepending, false) && Form1()) PostMessageW(Form1(), WM_CLOSE, 0, 0);
+    return true;
 }
 
 void Closeaftercommand()

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <span>
 #include <string>
 
@@ -44,6 +45,9 @@ int Runswitch(const Commandline& line);
 // answered exitfailed, and a close of the main window waits for its end.
 bool Commandrunning();
 void Closeaftercommand();
+// Runs work that lets messages through (a dialog, a conversion) as a command runs: false, and
+// nothing done, while another runs.
+bool Runalone(const std::function<void()>& work);
 
 // Tells a person; a script is told nothing.
 void Tell(const Invocation& how, const std::wstring& text, UINT icon);

@@ -46,6 +46,8 @@ std::vector<Soundcopy> Convertshowingprogress(HWND owner, const std::vector<std:
     });
     size_t shown = size_t(-1);
     while (!Waitwithmessages(finished.get(), 100)) {
+        // The session ends under it (the window is gone): what is left is not wanted.
+        if (owner && !IsWindow(owner)) cancel = true;
         size_t now = std::min(done.load(), sounds.size() - 1);
         if (now == shown) continue;
         shown = now;

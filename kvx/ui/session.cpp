@@ -118,8 +118,9 @@ void Shutdown(bool endofsession)
     HWND window = Form1();
     KillTimer(window, form1::Timer1);
     tuskicon2();
-    Stopconversions();
+    // Saved before anything waits: at the end of the session the process may go at any moment.
     Saveshownlist(!endofsession);
+    Stopconversions();
     DestroyWindow(window);
 }
 

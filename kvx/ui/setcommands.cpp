@@ -83,7 +83,7 @@ int Exportcommand(const Invocation& how)
         return exitfailed;
     }
     std::wstring summary = std::to_wstring(result.written) + L" 個のサウンドを書き出しました。";
-    if (result.leftout > 0) summary += L"見つからない " + std::to_wstring(result.leftout) + L" 個は含めていません。";
+    if (result.leftout > 0) summary += L"見つからないか使えない " + std::to_wstring(result.leftout) + L" 個は含めていません。";
     Tell(how, summary + L"\r\n" + folder, MB_ICONINFORMATION);
     return exitdone;
 }

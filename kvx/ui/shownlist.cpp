@@ -2,6 +2,7 @@
 // is saved, at the next switch of event or application, before a sound set is made, and at exit.
 #include "form1parts.h"
 
+#include "commands.h"
 #include "form1.h"
 #include "keylist.h"
 #include "listbox.h"
@@ -55,18 +56,25 @@ std::wstring Frame1caption()
     return caption + (sessionsounds ? L"（このサウンドは Kvx が鳴らします）" : L"（Windows 8 以降の Windows は鳴らしません）");
 }
 
-// Files refused or left out of an addition, named in one message.
-void Telladditions(const Additions& additions)
+// An addition lets messages through while its sounds convert and while it tells what it refused:
+// it runs as a command does, so that no command starts and no close comes in its middle. Files
+// refused or left out are named in one message.
+void Add(const std::function<Additions()>& addition)
 {
-    Updateeditbuttons();
-    std::wstring note = Additionnote(additions);
-    if (!note.empty()) Tell(note);
+    Runalone([&addition] {
+        Additions additions = addition();
+        Updateeditbuttons();
+        std::wstring note = Additionnote(additions);
+        // At the end of the session the window may be gone by now, and no one there to read it.
+        if (!note.empty() && Form1()) Tell(note);
+    });
 }
 
 // Files copied in Explorer (Ctrl+C) and pasted onto List2 (Ctrl+V) are added as a drop adds them.
 void OnList2paste()
 {
-    Telladditions(Appendsounds(Item(List2), Pastedsounds(Form1(), GetKeyState(VK_SHIFT) < 0)));
+    std::vector<std::wstring> pasted = Pastedsounds(Form1(), GetKeyState(VK_SHIFT) < 0);
+    Add([&pasted] { return Appendsounds(Item(List2), pasted); });
 }
 }
 
@@ -185,12 +193,12 @@ void OnEnter()
 
 void OnCommand5click()
 {
-    Telladditions(Addsound(Form1(), Item(List2)));
+    Add([] { return Addsound(Form1(), Item(List2)); });
 }
 
 void OnAddfolder()
 {
-    Telladditions(Addfolder(Form1(), Item(List2)));
+    Add([] { return Addfolder(Form1(), Item(List2)); });
 }
 
 void OnCommand6click()
@@ -236,9 +244,9 @@ void OnDropfiles(HDROP drop)
     RECT list{};
     GetWindowRect(Item(List2), &list);
     MapWindowPoints(nullptr, Form1(), reinterpret_cast<POINT*>(&list), 2);
-    Additions additions;
     // With Shift held a folder is listed as a folder entry, which brings tomorrow's sounds too.
-    if (PtInRect(&list, at)) additions = Appendsounds(Item(List2), Droppedsounds(drop, GetKeyState(VK_SHIFT) < 0));
+    std::vector<std::wstring> dropped;
+    if (PtInRect(&list, at)) dropped = Droppedsounds(drop, GetKeyState(VK_SHIFT) < 0);
     DragFinish(drop);
-    Telladditions(additions);
+    Add([&dropped] { return Appendsounds(Item(List2), dropped); });
 }
