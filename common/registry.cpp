@@ -82,6 +82,17 @@ std::optional<Regdata> Queryregexact(HKEY key, const std::wstring& valuename)
     return Queryvalue(key, valuename, size);
 }
 
+std::optional<Regdata> Queryregexact(HKEY key, const std::wstring& valuename, const Regdata& read)
+{
+    DWORD size = 0;
+    DWORD type = 0;
+    LONG got = key ? RegQueryValueExW(key, valuename.c_str(), nullptr, &type, nullptr, &size) : ERROR_FILE_NOT_FOUND;
+    if (got == ERROR_FILE_NOT_FOUND) return Stringdata(L"");
+    if (got != ERROR_SUCCESS) return std::nullopt;
+    if (type == read.type && size == read.bytes.size()) return read;
+    return Queryvalue(key, valuename, size);
+}
+
 bool Writeregdata(HKEY key, const std::wstring& valuename, const Regdata& value)
 {
     if (!key) return false;
@@ -140,11 +151,16 @@ int32_t Enumregkeys(HKEY root, const std::wstring& keypath)
     Regkey key;
     // Listing needs read access only: a key the user may read but not change still lists.
     if (RegOpenKeyExW(root, keypath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return -1;
+    return Enumopenkey(key.get());
+}
+
+int32_t Enumopenkey(HKEY key)
+{
     std::vector<std::wstring> names;
     for (DWORD index = 0;; ++index) {
         std::array<wchar_t, widenamebuffer> buffer{};
         DWORD length = widenamebuffer;
-        if (RegEnumKeyExW(key.get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
+        if (RegEnumKeyExW(key, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
             break;
         std::wstring name(buffer.data(), length);

@@ -110,7 +110,8 @@ std::optional<std::wstring> Playedentry(const std::wstring& entry)
     return pick;
 }
 
-Outcome Changesound(int16_t app, int16_t event)
+namespace {
+Outcome Changesound(int16_t app, int16_t event, Recordkey& records)
 {
     if (!Validevent(app, event) || soundlists.Count(app, event) == 0) return Outcome::nothing;
     // One opening of the key serves the reading and the writing. An event whose value cannot be
@@ -123,14 +124,23 @@ Outcome Changesound(int16_t app, int16_t event)
     // Nothing that plays, or the pick is there already: the value is left alone. A failed write
     // leaves the old sound, which the next pass tries to change again.
     if (pick.empty() || (current->value.Isstring() && pick == now)) return Outcome::nothing;
-    return Writecurrent(app, event, *current, pick) ? Outcome::done : Outcome::failed;
+    return Writecurrent(app, event, *current, pick, records) ? Outcome::done : Outcome::failed;
+}
+}
+
+Outcome Changesound(int16_t app, int16_t event)
+{
+    Recordkey records;
+    return Changesound(app, event, records);
 }
 
 Passresult Changepass()
 {
     Passresult result;
-    Foreachevent([&result](int16_t app, int16_t event) {
-        Outcome outcome = Changesound(app, event);
+    // The records' key is opened once for the whole pass, when the pass first needs it.
+    Recordkey records;
+    Foreachevent([&result, &records](int16_t app, int16_t event) {
+        Outcome outcome = Changesound(app, event, records);
         result.changed += outcome == Outcome::done;
         result.failed += outcome == Outcome::failed;
     });

@@ -36,17 +36,29 @@ std::optional<Currentvalue> Opencurrent(int16_t app, int16_t event)
     return current;
 }
 
+HKEY Recordkey::Get()
+{
+    if (!key_) key_ = Openforupdate(HKEY_CURRENT_USER, originalskey, true);
+    return key_.get();
+}
+
 bool Writecurrent(int16_t app, int16_t event, const Currentvalue& current, const std::wstring& path)
+{
+    Recordkey records;
+    return Writecurrent(app, event, current, path, records);
+}
+
+bool Writecurrent(int16_t app, int16_t event, const Currentvalue& current, const std::wstring& path,
+                  Recordkey& records)
 {
     if (!Validevent(app, event)) return false;
     std::wstring name = Recordname(app, event);
     std::wstring folded = Foldcase(name);
     if (!recorded.contains(folded)) {
         // Without its record the user's own sound would be lost for good: write nothing.
-        // Read again byte for byte: what the pass read to compare may carry a NUL added to it.
-        std::optional<Regdata> original = Queryregexact(current.key.get(), L"");
-        Regkey records = Openforupdate(HKEY_CURRENT_USER, originalskey, true);
-        if (!original || !Writeregdata(records.get(), name, *original)) return false;
+        // Byte for byte: what the pass read to compare may carry a NUL added to it.
+        std::optional<Regdata> original = Queryregexact(current.key.get(), L"", current.value);
+        if (!original || !Writeregdata(records.Get(), name, *original)) return false;
         recorded.insert(folded);
     }
     return current.key ? Writeregstr(current.key.get(), L"", path)

@@ -24,10 +24,23 @@ struct Currentvalue {
 // value cannot be read or the key not written (a key the user may not change). Such an event is
 // left alone, so that no wrong original is ever recorded.
 std::optional<Currentvalue> Opencurrent(int16_t app, int16_t event);
+// The key the records go into, opened at the first record a pass writes and kept open for the
+// rest of the pass: one opening a pass, not one an event.
+class Recordkey {
+public:
+    // Null when it cannot be opened (nor created).
+    HKEY Get();
+
+private:
+    Regkey key_;
+};
 // Writes path into the .Current value of (app, event), first recording the value there now
 // exactly (its type and its bytes) when the event has no record yet. False when it could not be written; nothing is
 // written while the record cannot be stored.
 bool Writecurrent(int16_t app, int16_t event, const Currentvalue& current, const std::wstring& path);
+// The same within a pass that holds the records' key open.
+bool Writecurrent(int16_t app, int16_t event, const Currentvalue& current, const std::wstring& path,
+                  Recordkey& records);
 
 struct Restoreresult {
     int restored = 0;  // values written back
