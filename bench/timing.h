@@ -7,8 +7,8 @@
 #include <vector>
 
 // Repetitions per measure; after the third, no more once a measure has taken this long.
-inline constexpr int repetitions = 5;
-inline constexpr double measurebudgetms = 90000;
+inline constexpr int repetitions = 7;
+inline constexpr double measurebudgetms = 120000;
 
 inline double Nowms()
 {

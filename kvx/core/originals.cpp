@@ -24,11 +24,30 @@ void Loadoriginals()
     for (const Regvalue& value : Getregvalues(HKEY_CURRENT_USER, originalskey)) recorded.insert(Foldcase(value.name));
 }
 
+HKEY Appkey::Get(int16_t app)
+{
+    if (app != app_ && Validevent(app, 0)) {
+        app_ = app;
+        key_.reset();
+        // Opening a subkey asks nothing of its parent's own rights.
+        RegOpenKeyExW(HKEY_CURRENT_USER, (std::wstring(appsroot) + L"\\" + apps[0].names[size_t(app - 1)]).c_str(), 0,
+                      KEY_ENUMERATE_SUB_KEYS, key_.put());
+    }
+    return app == app_ ? key_.get() : nullptr;
+}
+
 std::optional<Currentvalue> Opencurrent(int16_t app, int16_t event)
+{
+    return Opencurrent(app, event, nullptr);
+}
+
+std::optional<Currentvalue> Opencurrent(int16_t app, int16_t event, HKEY appkey)
 {
     if (!Validevent(app, event)) return std::nullopt;
     LONG opened = ERROR_SUCCESS;
-    Currentvalue current{Openforupdate(HKEY_CURRENT_USER, Currentkey(app, event), false, &opened), {}};
+    Currentvalue current{appkey ? Openforupdate(appkey, apps[size_t(app)].names[size_t(event)] + L"\\.Current", false, &opened)
+                                : Openforupdate(HKEY_CURRENT_USER, Currentkey(app, event), false, &opened),
+                         {}};
     if (!current.key && opened != ERROR_FILE_NOT_FOUND) return std::nullopt;
     std::optional<Regdata> value = Queryregdata(current.key.get(), L"");
     if (!value) return std::nullopt;

@@ -24,6 +24,18 @@ struct Currentvalue {
 // value cannot be read or the key not written (a key the user may not change). Such an event is
 // left alone, so that no wrong original is ever recorded.
 std::optional<Currentvalue> Opencurrent(int16_t app, int16_t event);
+// The same through the application's key held open by a pass (null: through the whole path).
+std::optional<Currentvalue> Opencurrent(int16_t app, int16_t event, HKEY appkey);
+// The key of the application a pass is at, opened once for all its events; null when it cannot
+// be opened, and then each event's key is opened by its whole path.
+class Appkey {
+public:
+    HKEY Get(int16_t app);
+
+private:
+    int16_t app_ = 0;
+    Regkey key_;
+};
 // The key the records go into, opened at the first record a pass writes and kept open for the
 // rest of the pass: one opening a pass, not one an event.
 class Recordkey {
