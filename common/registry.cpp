@@ -2,6 +2,8 @@
 
 #include "text.h"
 
+#include <winternl.h>
+
 #include <algorithm>
 #include <array>
 
@@ -82,15 +84,45 @@ std::optional<Regdata> Queryregexact(HKEY key, const std::wstring& valuename)
     return Queryvalue(key, valuename, size);
 }
 
-std::optional<Regdata> Queryregexact(HKEY key, const std::wstring& valuename, const Regdata& read)
+namespace {
+// KEY_VALUE_PARTIAL_INFORMATION of the native interface, which hands a value over as stored.
+struct Partialvalue {
+    ULONG titleindex;
+    ULONG type;
+    ULONG length;
+};
+constexpr int keyvaluepartialinformation = 2;
+constexpr LONG statusbufferoverflow = LONG(0x80000005);
+constexpr LONG statusbuffertoosmall = LONG(0xC0000023);
+constexpr LONG statusnotfound = LONG(0xC0000034);
+using Queryvaluekey = LONG(NTAPI*)(HANDLE, UNICODE_STRING*, int, void*, ULONG, ULONG*);
+}
+
+std::optional<Regdata> Querystored(HKEY key, const std::wstring& valuename)
 {
-    DWORD size = 0;
-    DWORD type = 0;
-    LONG got = key ? RegQueryValueExW(key, valuename.c_str(), nullptr, &type, nullptr, &size) : ERROR_FILE_NOT_FOUND;
-    if (got == ERROR_FILE_NOT_FOUND) return Stringdata(L"");
-    if (got != ERROR_SUCCESS) return std::nullopt;
-    if (type == read.type && size == read.bytes.size()) return read;
-    return Queryvalue(key, valuename, size);
+    static const auto query = reinterpret_cast<Queryvaluekey>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryValueKey")));
+    if (!key) return Stringdata(L"");
+    if (!query || valuename.size() * sizeof(wchar_t) > 0xFFFE) return Queryregexact(key, valuename);
+    UNICODE_STRING name{USHORT(valuename.size() * sizeof(wchar_t)), USHORT(valuename.size() * sizeof(wchar_t)),
+                        const_cast<wchar_t*>(valuename.c_str())};
+    std::vector<ULONG64> buffer((sizeof(Partialvalue) + valuechars * sizeof(wchar_t)) / sizeof(ULONG64) + 1);
+    // A value may grow between two reads: ask again, a few times.
+    for (int tries = 0; tries < 4; ++tries) {
+        ULONG needed = 0;
+        LONG status = query(key, &name, keyvaluepartialinformation, buffer.data(), ULONG(buffer.size() * sizeof(ULONG64)),
+                            &needed);
+        if (status == statusnotfound) return Stringdata(L"");
+        if (status == statusbufferoverflow || status == statusbuffertoosmall) {
+            buffer.resize(needed / sizeof(ULONG64) + 1);
+            continue;
+        }
+        if (status < 0) return std::nullopt;
+        const auto* value = reinterpret_cast<const Partialvalue*>(buffer.data());
+        const char* bytes = reinterpret_cast<const char*>(buffer.data()) + sizeof(Partialvalue);
+        return Regdata{value->type, std::string(bytes, value->length)};
+    }
+    return std::nullopt;
 }
 
 bool Writeregdata(HKEY key, const std::wstring& valuename, const Regdata& value)

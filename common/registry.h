@@ -42,9 +42,9 @@ Regdata Stringdata(const std::wstring& text, DWORD type = REG_SZ);
 std::optional<Regdata> Queryregdata(HKEY key, const std::wstring& valuename);
 // The same, byte for byte as stored: the size is asked first, so nothing can be added.
 std::optional<Regdata> Queryregexact(HKEY key, const std::wstring& valuename);
-// The same for a value just read as read: its bytes are taken when the size stored is theirs,
-// which costs one question of the size instead of a second read.
-std::optional<Regdata> Queryregexact(HKEY key, const std::wstring& valuename, const Regdata& read);
+// The same in one call for a usual value, byte for byte as stored: read through the native
+// interface, which hands the bytes over as they are.
+std::optional<Regdata> Querystored(HKEY key, const std::wstring& valuename);
 // Writes a value with its type and exactly its bytes: a string given without its NUL is stored without.
 bool Writeregdata(HKEY key, const std::wstring& valuename, const Regdata& value);
 // The text of a value of an open key, or "" on any failure (as Getregstr).

@@ -49,7 +49,8 @@ std::optional<Currentvalue> Opencurrent(int16_t app, int16_t event, HKEY appkey)
                                 : Openforupdate(HKEY_CURRENT_USER, Currentkey(app, event), false, &opened),
                          {}};
     if (!current.key && opened != ERROR_FILE_NOT_FOUND) return std::nullopt;
-    std::optional<Regdata> value = Queryregdata(current.key.get(), L"");
+    // As stored, so that the very bytes read are what a first change records.
+    std::optional<Regdata> value = Querystored(current.key.get(), L"");
     if (!value) return std::nullopt;
     current.value = std::move(*value);
     return current;
@@ -75,9 +76,7 @@ bool Writecurrent(int16_t app, int16_t event, const Currentvalue& current, const
     std::wstring folded = Foldcase(name);
     if (!recorded.contains(folded)) {
         // Without its record the user's own sound would be lost for good: write nothing.
-        // Byte for byte: what the pass read to compare may carry a NUL added to it.
-        std::optional<Regdata> original = Queryregexact(current.key.get(), L"", current.value);
-        if (!original || !Writeregdata(records.Get(), name, *original)) return false;
+        if (!Writeregdata(records.Get(), name, current.value)) return false;
         recorded.insert(folded);
     }
     return current.key ? Writeregstr(current.key.get(), L"", path)

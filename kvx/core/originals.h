@@ -15,7 +15,8 @@ inline constexpr wchar_t originalskey[] = L"Software\\Kvx\\original";
 
 // Learns which events are recorded, once, so that a pass asks the registry nothing more for them.
 void Loadoriginals();
-// An event's .Current key, open to read and write (null while it does not exist), and its value.
+// An event's .Current key, open to read and write (null while it does not exist), and its value
+// byte for byte as stored: what a first change records.
 struct Currentvalue {
     Regkey key;
     Regdata value;
