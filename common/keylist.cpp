@@ -19,11 +19,21 @@ void Placeslot(int16_t slot, Keylist list)
 }
 }
 
-void Loadkeys(int16_t slot, const std::wstring& keypath, int32_t maxindex)
+namespace {
+Regkey Openread(HKEY parent, const std::wstring& keypath)
+{
+    Regkey key;
+    if (RegOpenKeyExW(parent, keypath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) key.reset();
+    return key;
+}
+
+// Loadkeys on a key open to list (null: none); each subkey's own text is read when texts is set,
+// through the subkey opened relative to key.
+void Loadopenkey(int16_t slot, HKEY key, const std::wstring& keypath, int32_t maxindex, bool texts)
 {
     Keylist list;
     list.path = keypath + L"\\";
-    int32_t r = Enumregkeys(HKEY_CURRENT_USER, keypath);
+    int32_t r = key ? Enumopenkey(key) : -1;
     if (r == -1) {
         Placeslot(slot, std::move(list));
         return;
@@ -35,12 +45,18 @@ void Loadkeys(int16_t slot, const std::wstring& keypath, int32_t maxindex)
     for (const std::wstring& name : names) {
         // Events are shown by their labels, never by their keys' own texts: one read spared for
         // each event of a large tree.
-        std::wstring value = slot >= 1 ? std::wstring() : Getregstr(HKEY_CURRENT_USER, keypath + L"\\" + name, L"");
-        list.names.push_back(name);
+        std::wstring value = texts ? Getregstr(key, name, L"") : std::wstring();
         list.texts.push_back(value.empty() ? name : value);
         list.labelidx.push_back(slot >= 1 ? Findlabel(name) : int16_t(0));
     }
+    list.names = std::move(names);
     Placeslot(slot, std::move(list));
+}
+}
+
+void Loadkeys(int16_t slot, const std::wstring& keypath, int32_t maxindex)
+{
+    Loadopenkey(slot, Openread(HKEY_CURRENT_USER, keypath).get(), keypath, maxindex, slot < 1);
 }
 
 int16_t Findlabel(const std::wstring& name)
@@ -69,8 +85,18 @@ std::wstring Eventtext(int16_t a, int16_t k)
 
 void Loadapps()
 {
-    Loadkeys(0, appsroot);
-    for (int16_t i = 1; i <= Appcount(); ++i) Loadkeys(i, apps[0].path + apps[0].names[size_t(i - 1)]);
+    // Each application's key is opened once, relative to the open root, for its text and its
+    // events.
+    Regkey root = Openread(HKEY_CURRENT_USER, appsroot);
+    Loadopenkey(0, root.get(), appsroot, maxkeyindex, false);
+    for (int16_t i = 1; i <= Appcount(); ++i) {
+        std::wstring name = apps[0].names[size_t(i - 1)];
+        Regkey app = Openread(root.get(), name);
+        // A key that may be read but not listed still gives its text.
+        std::wstring text = app ? Readregstr(app.get(), L"") : Getregstr(root.get(), name, L"");
+        if (!text.empty()) apps[0].texts[size_t(i - 1)] = text;
+        Loadopenkey(i, app.get(), apps[0].path + name, maxkeyindex, false);
+    }
 }
 
 void Loadtree()

@@ -2,6 +2,8 @@
 
 #include "text.h"
 
+#include <winternl.h>
+
 #include <algorithm>
 #include <array>
 
@@ -82,6 +84,47 @@ std::optional<Regdata> Queryregexact(HKEY key, const std::wstring& valuename)
     return Queryvalue(key, valuename, size);
 }
 
+namespace {
+// KEY_VALUE_PARTIAL_INFORMATION of the native interface, which hands a value over as stored.
+struct Partialvalue {
+    ULONG titleindex;
+    ULONG type;
+    ULONG length;
+};
+constexpr int keyvaluepartialinformation = 2;
+constexpr LONG statusbufferoverflow = LONG(0x80000005);
+constexpr LONG statusbuffertoosmall = LONG(0xC0000023);
+constexpr LONG statusnotfound = LONG(0xC0000034);
+using Queryvaluekey = LONG(NTAPI*)(HANDLE, UNICODE_STRING*, int, void*, ULONG, ULONG*);
+}
+
+std::optional<Regdata> Querystored(HKEY key, const std::wstring& valuename)
+{
+    static const auto query = reinterpret_cast<Queryvaluekey>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryValueKey")));
+    if (!key) return Stringdata(L"");
+    if (!query || valuename.size() * sizeof(wchar_t) > 0xFFFE) return Queryregexact(key, valuename);
+    UNICODE_STRING name{USHORT(valuename.size() * sizeof(wchar_t)), USHORT(valuename.size() * sizeof(wchar_t)),
+                        const_cast<wchar_t*>(valuename.c_str())};
+    std::vector<ULONG64> buffer((sizeof(Partialvalue) + valuechars * sizeof(wchar_t)) / sizeof(ULONG64) + 1);
+    // A value may grow between two reads: ask again, a few times.
+    for (int tries = 0; tries < 4; ++tries) {
+        ULONG needed = 0;
+        LONG status = query(key, &name, keyvaluepartialinformation, buffer.data(), ULONG(buffer.size() * sizeof(ULONG64)),
+                            &needed);
+        if (status == statusnotfound) return Stringdata(L"");
+        if (status == statusbufferoverflow || status == statusbuffertoosmall) {
+            buffer.resize(needed / sizeof(ULONG64) + 1);
+            continue;
+        }
+        if (status < 0) return std::nullopt;
+        const auto* value = reinterpret_cast<const Partialvalue*>(buffer.data());
+        const char* bytes = reinterpret_cast<const char*>(buffer.data()) + sizeof(Partialvalue);
+        return Regdata{value->type, std::string(bytes, value->length)};
+    }
+    return std::nullopt;
+}
+
 bool Writeregdata(HKEY key, const std::wstring& valuename, const Regdata& value)
 {
     if (!key) return false;
@@ -140,11 +183,16 @@ int32_t Enumregkeys(HKEY root, const std::wstring& keypath)
     Regkey key;
     // Listing needs read access only: a key the user may read but not change still lists.
     if (RegOpenKeyExW(root, keypath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return -1;
+    return Enumopenkey(key.get());
+}
+
+int32_t Enumopenkey(HKEY key)
+{
     std::vector<std::wstring> names;
     for (DWORD index = 0;; ++index) {
         std::array<wchar_t, widenamebuffer> buffer{};
         DWORD length = widenamebuffer;
-        if (RegEnumKeyExW(key.get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
+        if (RegEnumKeyExW(key, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
             break;
         std::wstring name(buffer.data(), length);

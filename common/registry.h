@@ -42,6 +42,9 @@ Regdata Stringdata(const std::wstring& text, DWORD type = REG_SZ);
 std::optional<Regdata> Queryregdata(HKEY key, const std::wstring& valuename);
 // The same, byte for byte as stored: the size is asked first, so nothing can be added.
 std::optional<Regdata> Queryregexact(HKEY key, const std::wstring& valuename);
+// The same in one call for a usual value, byte for byte as stored: read through the native
+// interface, which hands the bytes over as they are.
+std::optional<Regdata> Querystored(HKEY key, const std::wstring& valuename);
 // Writes a value with its type and exactly its bytes: a string given without its NUL is stored without.
 bool Writeregdata(HKEY key, const std::wstring& valuename, const Regdata& value);
 // The text of a value of an open key, or "" on any failure (as Getregstr).
@@ -58,6 +61,8 @@ bool Setregstr(HKEY root, const std::wstring& keypath, const std::wstring& value
 // then keynames is left as it was. A subkey whose name the ANSI code page cannot spell exactly is
 // left out; one whose name takes 80 bytes or more in it ends the listing.
 int32_t Enumregkeys(HKEY root, const std::wstring& keypath);
+// The same for a key open with KEY_ENUMERATE_SUB_KEYS.
+int32_t Enumopenkey(HKEY key);
 struct Regvalue {
     std::wstring name;
     Regdata data;

@@ -79,6 +79,24 @@ TEST_F(Registry, AStringWithoutItsNulIsStoredExactlyWhateverFollowsItsBytes)
     }
 }
 
+TEST_F(Registry, QuerystoredReadsAValueAsStoredInOneGo)
+{
+    Regkey key = Openforupdate(HKEY_CURRENT_USER, L"Stored", true);
+    const std::string longtext(60000, 'a');
+    for (const Regdata& value : {Regdata{REG_SZ, std::string("x\0.\0w\0a\0v\0", 10)},
+                                 Regdata{REG_SZ, std::string("x\0.\0w\0a\0\0", 9)}, Stringdata(L"C:\\a.wav"),
+                                 Regdata{REG_DWORD, std::string("\x2A\0\0\0", 4)}, Regdata{REG_BINARY, longtext}}) {
+        ASSERT_TRUE(Writeregdata(key.get(), L"v", value));
+        std::optional<Regdata> stored = Querystored(key.get(), L"v");
+        ASSERT_TRUE(stored.has_value());
+        EXPECT_EQ(stored->type, value.type);
+        EXPECT_EQ(stored->bytes, value.bytes) << value.bytes.size() << " bytes";
+    }
+    std::optional<Regdata> missing = Querystored(key.get(), L"missing");
+    ASSERT_TRUE(missing.has_value());
+    EXPECT_EQ(missing->bytes, Stringdata(L"").bytes) << "a missing value reads as the empty text";
+}
+
 TEST_F(Registry, EnumregkeysListsInOrderAndShrinksKeynames)
 {
     keynames = {L"old0", L"old1", L"old2", L"old3", L"old4"};

@@ -113,12 +113,19 @@ std::optional<std::wstring> Playedentry(const std::wstring& entry)
     return pick;
 }
 
-Outcome Changesound(int16_t app, int16_t event)
+namespace {
+// What a pass holds open from one event to the next.
+struct Passkeys {
+    Appkey app;
+    Recordkey records;
+};
+
+Outcome Changesound(int16_t app, int16_t event, Passkeys& keys)
 {
     if (!Validevent(app, event) || soundlists.Count(app, event) == 0) return Outcome::nothing;
     // One opening of the key serves the reading and the writing. An event whose value cannot be
     // read or written is left alone: a failure when it had a sound to take.
-    std::optional<Currentvalue> current = Opencurrent(app, event);
+    std::optional<Currentvalue> current = Opencurrent(app, event, keys.app.Get(app));
     if (!current) return Pickentry(app, event, L"").empty() ? Outcome::nothing : Outcome::failed;
     // A value that is no text (a number, binary data) never equals a pick: it is replaced.
     std::wstring now = current->value.Text();
@@ -126,14 +133,24 @@ Outcome Changesound(int16_t app, int16_t event)
     // Nothing that plays, or the pick is there already: the value is left alone. A failed write
     // leaves the old sound, which the next pass tries to change again.
     if (pick.empty() || (current->value.Isstring() && pick == now)) return Outcome::nothing;
-    return Writecurrent(app, event, *current, pick) ? Outcome::done : Outcome::failed;
+    return Writecurrent(app, event, *current, pick, keys.records) ? Outcome::done : Outcome::failed;
+}
+}
+
+Outcome Changesound(int16_t app, int16_t event)
+{
+    Passkeys keys;
+    return Changesound(app, event, keys);
 }
 
 Passresult Changepass()
 {
     Passresult result;
-    Foreachevent([&result](int16_t app, int16_t event) {
-        Outcome outcome = Changesound(app, event);
+    // Each application's key is opened once for its events, and the records' key once for the
+    // whole pass, when the pass first needs it.
+    Passkeys keys;
+    Foreachevent([&result, &keys](int16_t app, int16_t event) {
+        Outcome outcome = Changesound(app, event, keys);
         result.changed += outcome == Outcome::done;
         result.failed += outcome == Outcome::failed;
     });

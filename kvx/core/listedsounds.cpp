@@ -70,12 +70,18 @@ std::vector<std::wstring> Listedsounds()
 {
     std::vector<std::wstring> sounds;
     std::unordered_set<std::wstring> seen;
+    // Lists name the same few sounds over and over: an entry met before exactly as written is
+    // passed over before its case is folded.
+    std::unordered_set<std::wstring> met;
     auto take = [&](std::wstring sound) {
         if (!sound.empty() && seen.insert(Foldcase(sound)).second) sounds.push_back(std::move(sound));
     };
     std::unordered_set<std::wstring> folders;
     Foreachevent([&](int16_t app, int16_t event) {
-        for (std::wstring& entry : Savedsounds(app, event)) {
+        int16_t count = soundlists.Count(app, event);
+        for (int16_t k = 0; k < count; ++k) {
+            std::wstring entry = soundlists.Get(app, event, k);
+            if (!met.insert(entry).second) continue;
             if (!Isfolderentry(entry)) {
                 take(std::move(entry));
             } else if (folders.insert(Foldcase(entry)).second) {

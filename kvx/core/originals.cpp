@@ -24,29 +24,59 @@ void Loadoriginals()
     for (const Regvalue& value : Getregvalues(HKEY_CURRENT_USER, originalskey)) recorded.insert(Foldcase(value.name));
 }
 
+HKEY Appkey::Get(int16_t app)
+{
+    if (app != app_ && Validevent(app, 0)) {
+        app_ = app;
+        key_.reset();
+        // Opening a subkey asks nothing of its parent's own rights.
+        RegOpenKeyExW(HKEY_CURRENT_USER, (std::wstring(appsroot) + L"\\" + apps[0].names[size_t(app - 1)]).c_str(), 0,
+                      KEY_ENUMERATE_SUB_KEYS, key_.put());
+    }
+    return app == app_ ? key_.get() : nullptr;
+}
+
 std::optional<Currentvalue> Opencurrent(int16_t app, int16_t event)
+{
+    return Opencurrent(app, event, nullptr);
+}
+
+std::optional<Currentvalue> Opencurrent(int16_t app, int16_t event, HKEY appkey)
 {
     if (!Validevent(app, event)) return std::nullopt;
     LONG opened = ERROR_SUCCESS;
-    Currentvalue current{Openforupdate(HKEY_CURRENT_USER, Currentkey(app, event), false, &opened), {}};
+    Currentvalue current{appkey ? Openforupdate(appkey, apps[size_t(app)].names[size_t(event)] + L"\\.Current", false, &opened)
+                                : Openforupdate(HKEY_CURRENT_USER, Currentkey(app, event), false, &opened),
+                         {}};
     if (!current.key && opened != ERROR_FILE_NOT_FOUND) return std::nullopt;
-    std::optional<Regdata> value = Queryregdata(current.key.get(), L"");
+    // As stored, so that the very bytes read are what a first change records.
+    std::optional<Regdata> value = Querystored(current.key.get(), L"");
     if (!value) return std::nullopt;
     current.value = std::move(*value);
     return current;
 }
 
+HKEY Recordkey::Get()
+{
+    if (!key_) key_ = Openforupdate(HKEY_CURRENT_USER, originalskey, true);
+    return key_.get();
+}
+
 bool Writecurrent(int16_t app, int16_t event, const Currentvalue& current, const std::wstring& path)
+{
+    Recordkey records;
+    return Writecurrent(app, event, current, path, records);
+}
+
+bool Writecurrent(int16_t app, int16_t event, const Currentvalue& current, const std::wstring& path,
+                  Recordkey& records)
 {
     if (!Validevent(app, event)) return false;
     std::wstring name = Recordname(app, event);
     std::wstring folded = Foldcase(name);
     if (!recorded.contains(folded)) {
         // Without its record the user's own sound would be lost for good: write nothing.
-        // Read again byte for byte: what the pass read to compare may carry a NUL added to it.
-        std::optional<Regdata> original = Queryregexact(current.key.get(), L"");
-        Regkey records = Openforupdate(HKEY_CURRENT_USER, originalskey, true);
-        if (!original || !Writeregdata(records.get(), name, *original)) return false;
+        if (!Writeregdata(records.Get(), name, current.value)) return false;
         recorded.insert(folded);
     }
     return current.key ? Writeregstr(current.key.get(), L"", path)
