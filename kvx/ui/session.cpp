@@ -55,9 +55,6 @@ void Startup(bool logon)
     OnCombo1click();
     bool timer = Loadsettings();
     Startuppass();
-    // After the pass, which puts aside what is not converted yet: each copy joins the picks once
-    // it is made.
-    Startconversions(window, form1::convertedmessage);
     Settimer1(timer);
     // At logon the shell may not be ready for the icon: Form3 keeps trying. Without Form3 there
     // will be no icon, and the window stays in sight instead.
@@ -66,6 +63,9 @@ void Startup(bool logon)
     else
         tuskicon1();
     Updatetip();
+    // After the pass, which puts aside what is not converted yet, and after the icon: each copy
+    // joins the picks once it is made, and the start is not held up by the look over the lists.
+    Startconversions(window, form1::convertedmessage);
     // Windows 10 and 11 put a new icon out of sight: a new user is told once where Kvx is. At
     // logon nobody has just started it.
     if (firstuse && !logon && Getsetting(L"welcomed", L"") != L"1")
