@@ -7,6 +7,7 @@
 #include "convertedcopies.h"
 #include "converter.h"
 #include "handles.h"
+#include "timing.h"
 
 #include <windows.h>
 #include <mfapi.h>
@@ -19,23 +20,6 @@
 #include <vector>
 
 namespace {
-void Releasecom(IUnknown* object) { object->Release(); }
-template <typename Interface>
-using Com = Owned<Interface*, Releasecom>;
-
-double Nowms()
-{
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return double(now.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
-
-double Median(std::vector<double> samples)
-{
-    std::sort(samples.begin(), samples.end());
-    return samples.empty() ? 0 : samples[samples.size() / 2];
-}
 
 // The floor: the first audio stream as 16-bit PCM at its own rate, every sample read into memory.
 size_t Decodetomemory(const std::wstring& song)

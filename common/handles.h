@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <unknwn.h>
 
 #include <utility>
 
@@ -49,6 +50,10 @@ inline void Unmapview(void* view) { UnmapViewOfFile(view); }
 inline void Destroywindow(HWND window) { DestroyWindow(window); }
 
 using Regkey = Owned<HKEY, Closekey>;
+// A COM interface pointer, released once.
+inline void Releasecom(IUnknown* object) { object->Release(); }
+template <typename Interface>
+using Com = Owned<Interface*, Releasecom>;
 using Kernelhandle = Owned<HANDLE, Closehandle>;
 // A search of FindFirstFileW, closed with FindClose.
 using Findhandle = Owned<HANDLE, Closefind>;

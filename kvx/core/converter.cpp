@@ -15,9 +15,6 @@
 #include <string_view>
 
 namespace {
-void Releasecom(IUnknown* object) { object->Release(); }
-template <typename Interface>
-using Com = Owned<Interface*, Releasecom>;
 
 // Media Foundation counts time in units of 100 ns.
 constexpr uint64_t unitsperms = 10000;
