@@ -124,11 +124,10 @@ void Measurestartup(const Treesize& size, const std::wstring& folder)
         double start = Nowms();
         Floortable table = Loadfloor(folder);
         floorstart.push_back(Nowms() - start);
-        // Kvx's own start-up work in this process, without its windows: where the time goes.
+        // Kvx's own work before its icon, in this process without its windows: where the time goes.
         start = Nowms();
         Buildtable();
         Removeleftovers();
-        Loadoriginals();
         Loadalllists();
         Loadsettings();
         Listedsounds();

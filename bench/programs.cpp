@@ -41,6 +41,21 @@ bool Iconpresent(const wchar_t* iconwindow)
     return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
 }
 
+// The memory once the program has settled after its icon: what it learns then, in the
+// background or from its message queue, is part of its start-up memory.
+Memory Settledmemory(HANDLE process)
+{
+    constexpr double limitms = 60000;
+    double began = Nowms();
+    Memory last = Memoryof(process);
+    for (;;) {
+        Sleep(250);
+        Memory now = Memoryof(process);
+        if (now.privatemb == last.privatemb || Nowms() - began > limitms) return now;
+        last = now;
+    }
+}
+
 // Ends the program the way Windows asks a program to close, and waits for it: Kvx runs once per
 // session, so the next start must find it gone.
 void End(const Program& program, HANDLE process)
@@ -76,7 +91,8 @@ std::optional<Started> Start(const Program& program)
     std::optional<Started> result;
     for (;;) {
         if (Iconpresent(program.iconwindow)) {
-            result = Started{Nowms() - start, Memoryof(process.get())};
+            double ms = Nowms() - start;
+            result = Started{ms, Settledmemory(process.get())};
             break;
         }
         if (WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0) {

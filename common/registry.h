@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -69,6 +70,8 @@ struct Regvalue {
 };
 // Every value of a key, of any type; empty for a missing key.
 std::vector<Regvalue> Getregvalues(HKEY root, const std::wstring& keypath);
+// The name of every value of a key, one at a time, without their data; nothing for a missing key.
+void Forregvaluenames(HKEY root, const std::wstring& keypath, const std::function<void(const std::wstring&)>& each);
 // Removes a value; true when it is gone (also when it was never there).
 bool Deleteregvalue(HKEY root, const std::wstring& keypath, const std::wstring& valuename);
 // Whether the key exists. A key that cannot be opened for another reason counts as there.

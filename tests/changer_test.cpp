@@ -159,6 +159,42 @@ TEST_F(Changer, TheFirstWriteRecordsTheUsersSoundOnce)
     EXPECT_TRUE(Getregvalues(HKEY_CURRENT_USER, originalskey).empty());
 }
 
+// An earlier run recorded the user's own sound and left its own pick in .Current: however this
+// run learns the records (at once, in the background, or not before the first use) and whatever
+// comes first (a pass or a restore), the user's sound is never replaced by the earlier pick.
+TEST_F(Changer, AnEarlierRunsRecordIsKeptHoweverTheRecordsAreLearnt)
+{
+    ASSERT_TRUE(Savedata(1, 1, {folder.Sound(L"a.wav")}));
+    struct Case {
+        const char* name;
+        void (*learn)();
+        bool restorefirst;
+    };
+    const Case cases[] = {
+        {"at once, then a pass", Loadoriginals, false},
+        {"in the background, then a pass", Loadoriginalslater, false},
+        {"in the background, then a restore", Loadoriginalslater, true},
+        {"in the background twice, then a pass", [] { Loadoriginalslater(); Loadoriginalslater(); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(Setregstr(HKEY_CURRENT_USER, originalskey, L"App\\Open", L"mine.wav"));
+        Putvalue(root + L"App\\Open\\.Current", L"", L"earlier pick.wav");
+        c.learn();
+        if (!c.restorefirst) {
+            Changepass();
+            EXPECT_EQ(Current(L"Open"), folder.File(L"a.wav"));
+            EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, originalskey, L"App\\Open"), L"mine.wav");
+        }
+        EXPECT_EQ(Restoreoriginals().restored, 1);
+        EXPECT_EQ(Current(L"Open"), L"mine.wav");
+        // With the record gone, the next change records anew.
+        Changepass();
+        EXPECT_EQ(Getregstr(HKEY_CURRENT_USER, originalskey, L"App\\Open"), L"mine.wav");
+        EXPECT_EQ(Restoreoriginals().restored, 1);
+    }
+}
+
 TEST_F(Changer, AValueThatCannotBeChangedIsNeitherRecordedNorWritten)
 {
     Loadoriginals();

@@ -3,6 +3,7 @@
 #include "convertedcopies.h"
 
 #include <algorithm>
+#include <optional>
 
 Conversionworker::Conversionworker(Finished finished, Progress progress)
     : finished_(std::move(finished)), progress_(std::move(progress)), thread_([this] { Run(); })
@@ -49,8 +50,9 @@ void Conversionworker::Waitidle()
 
 void Conversionworker::Run()
 {
-    // Media Foundation is set up once for the thread, not once for each source.
-    Mediascope media;
+    // Media Foundation is set up once for the thread, not once for each source, and only when a
+    // first source comes: lists of wave files alone never need it.
+    std::optional<Mediascope> media;
     std::unique_lock hold(lock_);
     for (;;) {
         changed_.wait(hold, [this] { return ending_ || !queue_.empty(); });
@@ -61,6 +63,7 @@ void Conversionworker::Run()
         busy_ = true;
         cancel_ = false;
         hold.unlock();
+        if (!media) media.emplace();
         Convertprogress progress;
         if (progress_) progress = [this](uint64_t donems, uint64_t wholems) { progress_(current_, donems, wholems); };
         Soundcopy copy = Convertsound(current_, cancel_, progress);

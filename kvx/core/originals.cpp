@@ -6,11 +6,36 @@
 
 #include <windows.h>
 
+#include <future>
 #include <unordered_set>
 
 namespace {
 // By value name folded: the registry compares names without regard to case.
-std::unordered_set<std::wstring> recorded;
+using Names = std::unordered_set<std::wstring>;
+Names recorded;
+bool loaded = false;
+// The sweep started after the icon, taken over by the first use.
+std::future<Names> loading;
+
+Names Recordednames()
+{
+    Names names;
+    Forregvaluenames(HKEY_CURRENT_USER, originalskey, [&names](const std::wstring& name) { names.insert(Foldcase(name)); });
+    return names;
+}
+
+// Every use goes through here: whatever asks first (a pass, a restore) has the whole set.
+Names& Recorded()
+{
+    if (loading.valid()) {
+        recorded = loading.get();
+        loaded = true;
+    } else if (!loaded) {
+        recorded = Recordednames();
+        loaded = true;
+    }
+    return recorded;
+}
 
 std::wstring Recordname(int16_t app, int16_t event)
 {
@@ -20,8 +45,16 @@ std::wstring Recordname(int16_t app, int16_t event)
 
 void Loadoriginals()
 {
-    recorded.clear();
-    for (const Regvalue& value : Getregvalues(HKEY_CURRENT_USER, originalskey)) recorded.insert(Foldcase(value.name));
+    // A sweep still running is waited for and its answer dropped: this one is newer.
+    loading = {};
+    recorded = Recordednames();
+    loaded = true;
+}
+
+void Loadoriginalslater()
+{
+    loading = std::async(std::launch::async, Recordednames);
+    loaded = false;
 }
 
 HKEY Appkey::Get(int16_t app)
@@ -74,10 +107,11 @@ bool Writecurrent(int16_t app, int16_t event, const Currentvalue& current, const
     if (!Validevent(app, event)) return false;
     std::wstring name = Recordname(app, event);
     std::wstring folded = Foldcase(name);
-    if (!recorded.contains(folded)) {
+    Names& known = Recorded();
+    if (!known.contains(folded)) {
         // Without its record the user's own sound would be lost for good: write nothing.
         if (!Writeregdata(records.Get(), name, current.value)) return false;
-        recorded.insert(folded);
+        known.insert(folded);
     }
     return current.key ? Writeregstr(current.key.get(), L"", path)
                        : Setregstr(HKEY_CURRENT_USER, Currentkey(app, event), L"", path);
@@ -101,7 +135,7 @@ Restoreresult Restoreoriginals()
             }
             ++result.restored;
         }
-        if (Deleteregvalue(HKEY_CURRENT_USER, originalskey, name)) recorded.erase(Foldcase(name));
+        if (Deleteregvalue(HKEY_CURRENT_USER, originalskey, name)) Recorded().erase(Foldcase(name));
     }
     return result;
 }

@@ -15,6 +15,9 @@ inline constexpr wchar_t originalskey[] = L"Software\\Kvx\\original";
 
 // Learns which events are recorded, once, so that a pass asks the registry nothing more for them.
 void Loadoriginals();
+// The same in the background, for a start-up that has more urgent work: the first record or
+// restore waits for it.
+void Loadoriginalslater();
 // An event's .Current key, open to read and write (null while it does not exist), and its value
 // byte for byte as stored: what a first change records.
 struct Currentvalue {

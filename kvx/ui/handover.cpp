@@ -5,7 +5,7 @@
 #include "instance.h"
 
 #include <windows.h>
-#include <bcrypt.h>
+#include <ntsecapi.h>
 
 #include <cstring>
 #include <vector>
@@ -55,8 +55,9 @@ void Publishhandover()
             CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, secretsize, Secretname().c_str()));
         Mappedview view(secretobject ? MapViewOfFile(secretobject.get(), FILE_MAP_WRITE, 0, 0, secretsize) : nullptr);
         // A secret nobody could guess; without one, nothing is ever taken.
-        if (!view || !BCRYPT_SUCCESS(BCryptGenRandom(nullptr, static_cast<BYTE*>(view.get()), secretsize,
-                                                     BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
+        // RtlGenRandom rather than BCryptGenRandom: the system's generator without loading the
+        // cryptography library at every start.
+        if (!view || !RtlGenRandom(view.get(), secretsize))
             secretobject.reset();
     }
     // After the secret: a start that waited for the window hands over at once.

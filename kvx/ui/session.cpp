@@ -49,12 +49,11 @@ void Startup(bool logon)
     Fillrows(combo, Buildtable(), true);
     // Before any save of this run: a temporary file there now is one an earlier run left.
     Removeleftovers();
-    Loadoriginals();
     Loadalllists();
     SendMessageW(combo, CB_SETCURSEL, 0, 0);
     OnCombo1click();
     bool timer = Loadsettings();
-    Startuppass();
+    bool passed = Startuppass();
     Settimer1(timer);
     // At logon the shell may not be ready for the icon: Form3 keeps trying. Without Form3 there
     // will be no icon, and the window stays in sight instead.
@@ -63,6 +62,9 @@ void Startup(bool logon)
     else
         tuskicon1();
     Updatetip();
+    // Which events have their user's sound recorded is first needed by a write: learnt once the
+    // icon is there, unless a start-up pass needed it already.
+    if (!passed) Loadoriginalslater();
     // After the pass, which puts aside what is not converted yet, and after the icon: each copy
     // joins the picks once it is made, and the start is not held up by the look over the lists.
     Startconversions(window, form1::convertedmessage);
