@@ -25,9 +25,9 @@ namespace {
 size_t Decodetomemory(const std::wstring& song)
 {
     Com<IMFSourceReader> reader;
-    if (FAILED(MFCreateSourceReaderFromURL(song.c_str(), nullptr, reader.put()))) return 0;
+    if (FAILED(Createsourcereader(song, reader.put()))) return 0;
     Com<IMFMediaType> type;
-    MFCreateMediaType(type.put());
+    if (FAILED(Createmediatype(type.put()))) return 0;
     type.get()->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Audio);
     type.get()->SetGUID(MF_MT_SUBTYPE, MFAudioFormat_PCM);
     type.get()->SetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, 16);

@@ -1,6 +1,7 @@
 #include "pickers.h"
 
 #include "registry.h"
+#include "systemlibrary.h"
 #include "text.h"
 
 #include <commdlg.h>
@@ -20,18 +21,6 @@ namespace {
 constexpr DWORD pathbuffer = 1024;
 constexpr DWORD openflags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;  // 0x81804
 
-// The common dialogs are loaded when a file is first picked, not with the program: with them
-// comes the printing system, which costs every start and serves nothing here.
-using Openfilename = BOOL(WINAPI*)(OPENFILENAMEW*);
-Openfilename Openfilefunction()
-{
-    static const auto open = [] {
-        HMODULE library = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        return reinterpret_cast<Openfilename>(
-            reinterpret_cast<void*>(library ? GetProcAddress(library, "GetOpenFileNameW") : nullptr));
-    }();
-    return open;
-}
 }
 
 UINT Showpopupmenu(HWND owner, HMENU popup, POINT at)
@@ -89,7 +78,8 @@ std::wstring Openfiledlg(HWND owner, const std::wstring& filter, const std::wstr
     request.lpstrInitialDir = initialdir.c_str();
     request.lpstrTitle = title.c_str();
     request.Flags = openflags;
-    Openfilename open = Openfilefunction();
+    // The common dialogs come with the printing system: loaded when a file is first picked.
+    static const auto open = Systemfunction<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
     if (!open || !open(&request)) return {};
     std::wstring chosen = Cutnull(std::wstring(file.data(), file.size()));
     // The chosen file exists (OFN_FILEMUSTEXIST); a path that does not is one cut short by the

@@ -2,6 +2,7 @@
 
 #include "folders.h"
 #include "handles.h"
+#include "systemlibrary.h"
 
 #include <windows.h>
 #include <mfapi.h>
@@ -22,6 +23,22 @@ constexpr uint64_t unitsperms = 10000;
 constexpr uint64_t paddingms = 1000;
 constexpr size_t flushbytes = 1 << 18;
 
+// Media Foundation is loaded with the first conversion: lists of wave files alone never need it.
+struct Mediafunctions {
+    decltype(&MFStartup) startup = Systemfunction<decltype(&MFStartup)>(L"mfplat.dll", "MFStartup");
+    decltype(&MFShutdown) shutdown = Systemfunction<decltype(&MFShutdown)>(L"mfplat.dll", "MFShutdown");
+    decltype(&MFCreateMediaType) mediatype =
+        Systemfunction<decltype(&MFCreateMediaType)>(L"mfplat.dll", "MFCreateMediaType");
+    decltype(&MFCreateSourceReaderFromURL) sourcereader =
+        Systemfunction<decltype(&MFCreateSourceReaderFromURL)>(L"mfreadwrite.dll", "MFCreateSourceReaderFromURL");
+    bool Complete() const { return startup && shutdown && mediatype && sourcereader; }
+};
+const Mediafunctions& Media()
+{
+    static const Mediafunctions functions;
+    return functions;
+}
+
 Decoded Refuse(Refusal why, uint32_t error = 0) { return {Decodeend::refused, {why, error}}; }
 
 struct Pcmformat {
@@ -33,7 +50,7 @@ struct Pcmformat {
 bool Askpcm(IMFSourceReader* reader, uint32_t rate, uint32_t channels)
 {
     Com<IMFMediaType> type;
-    if (FAILED(MFCreateMediaType(type.put()))) return false;
+    if (FAILED(Createmediatype(type.put()))) return false;
     IMFMediaType* asked = type.get();
     asked->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Audio);
     asked->SetGUID(MF_MT_SUBTYPE, MFAudioFormat_PCM);
@@ -262,13 +279,24 @@ Mediascope::Mediascope()
     HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     // A thread already in another apartment keeps it: COM is there all the same.
     com_ = SUCCEEDED(com);
-    started_ = (com_ || com == RPC_E_CHANGED_MODE) && SUCCEEDED(MFStartup(MF_VERSION, MFSTARTUP_LITE));
+    started_ = (com_ || com == RPC_E_CHANGED_MODE) && Media().Complete() &&
+               SUCCEEDED(Media().startup(MF_VERSION, MFSTARTUP_LITE));
 }
 
 Mediascope::~Mediascope()
 {
-    if (started_) MFShutdown();
+    if (started_) Media().shutdown();
     if (com_) CoUninitialize();
+}
+
+HRESULT Createsourcereader(const std::wstring& path, IMFSourceReader** reader)
+{
+    return Media().sourcereader ? Media().sourcereader(path.c_str(), nullptr, reader) : E_NOTIMPL;
+}
+
+HRESULT Createmediatype(IMFMediaType** type)
+{
+    return Media().mediatype ? Media().mediatype(type) : E_NOTIMPL;
 }
 
 std::wstring Refusaltext(const Refused& refused)
@@ -288,7 +316,7 @@ Decoded Decodetowave(const std::wstring& source, const std::wstring& target, con
     Mediascope media;
     if (!media.ready()) return Refuse(Refusal::unsupported);
     Com<IMFSourceReader> reader;
-    if (FAILED(MFCreateSourceReaderFromURL(source.c_str(), nullptr, reader.put()))) return Refuse(Refusal::unsupported);
+    if (FAILED(Createsourcereader(source, reader.put()))) return Refuse(Refusal::unsupported);
     reader.get()->SetStreamSelection(MF_SOURCE_READER_ALL_STREAMS, FALSE);
     if (FAILED(reader.get()->SetStreamSelection(MF_SOURCE_READER_FIRST_AUDIO_STREAM, TRUE)))
         return Refuse(Refusal::unsupported);

@@ -7,6 +7,9 @@
 #include <functional>
 #include <string>
 
+struct IMFSourceReader;
+struct IMFMediaType;
+
 // Media Foundation on this thread while it lives: COM (CoInitializeEx) and MFStartup, undone at
 // the end. Cheap when the thread holds one already: both count their users.
 class Mediascope {
@@ -54,5 +57,9 @@ struct Decoded {
 // Foundation itself (a Mediascope) when the calling thread holds none.
 Decoded Decodetowave(const std::wstring& source, const std::wstring& target, const std::atomic<bool>& cancel,
                      const Convertprogress& progress = {});
+// Media Foundation's own functions, for a thread within a Mediascope; E_NOTIMPL where the system
+// has none.
+long Createsourcereader(const std::wstring& path, IMFSourceReader** reader);
+long Createmediatype(IMFMediaType** type);
 // The names Decodetowave writes to before the rename end in this.
 inline constexpr wchar_t tempsuffix[] = L".tmp";

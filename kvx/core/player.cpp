@@ -2,6 +2,7 @@
 
 #include "folders.h"
 #include "playable.h"
+#include "systemlibrary.h"
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -14,6 +15,13 @@ namespace {
 // A system sound of this size would be hours long: such a file is not read into memory.
 constexpr uint64_t maxsoundbytes = 256ull << 20;
 
+// The sound library is loaded with the first sound played, not with the program.
+decltype(&PlaySoundW) Player()
+{
+    static const auto play = Systemfunction<decltype(&PlaySoundW)>(L"winmm.dll", "PlaySoundW");
+    return play;
+}
+
 struct Playing {
     std::wstring path;
     std::string bytes;
@@ -25,8 +33,8 @@ DWORD WINAPI Playthread(void* parameter)
     std::unique_ptr<Playing> playing(static_cast<Playing*>(parameter));
     if (playerhook)
         playerhook(playing->path, playing->bytes);
-    else
-        PlaySoundW(reinterpret_cast<LPCWSTR>(playing->bytes.data()), nullptr, SND_MEMORY | SND_SYNC | SND_NODEFAULT);
+    else if (auto play = Player())
+        play(reinterpret_cast<LPCWSTR>(playing->bytes.data()), nullptr, SND_MEMORY | SND_SYNC | SND_NODEFAULT);
     return 0;
 }
 }
@@ -52,5 +60,6 @@ Kernelhandle Startsound(const std::wstring& path)
 
 void Stopsound()
 {
-    if (!playerhook) PlaySoundW(nullptr, nullptr, 0);
+    if (!playerhook)
+        if (auto play = Player()) play(nullptr, nullptr, 0);
 }

@@ -1,0 +1,15 @@
+// A system library's function looked up when it is first needed, rather than a library loaded
+// with the program: each library loaded at start costs every start, and each is first looked for
+// in the program's own folder, which holds a list file for every event.
+#pragma once
+
+#include <windows.h>
+
+// Null when the library or the function is missing. Only the system folder is searched, so no
+// file put beside the program is ever loaded in its place. The library stays loaded.
+template <typename Function>
+Function Systemfunction(const wchar_t* library, const char* name)
+{
+    HMODULE module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(module ? GetProcAddress(module, name) : nullptr));
+}
