@@ -1,5 +1,6 @@
 #include "registry.h"
 #include "scratch.h"
+#include "systemlibrary.h"
 #include "text.h"
 
 #include <gtest/gtest.h>
@@ -149,6 +150,32 @@ TEST(Cutnull, CutsAtTheFirstNul)
     EXPECT_EQ(Cutnull(L"plain"), L"plain");
     EXPECT_EQ(Cutnull(L""), L"");
     EXPECT_EQ(Cutnull(std::wstring(L"\0x", 2)), L"");
+}
+
+// A library looked up late is the system's, even where a file of its name lies beside the
+// program (where a user's downloads may put one): the program's own folder is never searched.
+TEST(Systemlibrary, OnlyTheSystemFolderIsSearched)
+{
+    wchar_t self[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    std::wstring beside(self);
+    beside = beside.substr(0, beside.rfind(L'\\') + 1) + L"mfplat.dll";
+    ASSERT_EQ(GetModuleHandleW(L"mfplat.dll"), nullptr) << "loaded already: nothing would be looked for";
+    {
+        HANDLE file = CreateFileW(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(file, "MZ not a library", 16, &written, nullptr);
+        CloseHandle(file);
+    }
+    auto start = Systemfunction<HRESULT(WINAPI*)(ULONG, DWORD)>(L"mfplat.dll", "MFStartup");
+    HMODULE loaded = GetModuleHandleW(L"mfplat.dll");
+    wchar_t from[MAX_PATH] = L"";
+    if (loaded) GetModuleFileNameW(loaded, from, MAX_PATH);
+    DeleteFileW(beside.c_str());
+    EXPECT_NE(start, nullptr);
+    EXPECT_NE(Foldcase(from), Foldcase(beside));
+    EXPECT_EQ(Systemfunction<void(WINAPI*)()>(L"kvx-no-such-library.dll", "Nothing"), nullptr);
 }
 
 }
