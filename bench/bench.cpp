@@ -130,7 +130,6 @@ void Measurestartup(const Treesize& size, const std::wstring& folder)
         Removeleftovers();
         Loadalllists();
         Loadsettings();
-        Listedsounds();
         enginestart.push_back(Nowms() - start);
         return starts.Add(Startkvx(folder)) && window.Add(Startwindowprogram());
     });

@@ -89,6 +89,11 @@ std::optional<Started> Start(const Program& program)
     Kernelhandle process(created.hProcess);
     Kernelhandle thread(created.hThread);
     std::optional<Started> result;
+    // Its first wait for input comes when its start-up is done. Looking for the icon only from
+    // then on spares the program a poll all along, which would load the system (under Wine its
+    // one server) while the program works, a load the floor, measured in this process, never
+    // has. A program idle before its icon is looked at until the icon comes.
+    WaitForInputIdle(process.get(), DWORD(startuptimeoutms));
     for (;;) {
         if (Iconpresent(program.iconwindow)) {
             double ms = Nowms() - start;

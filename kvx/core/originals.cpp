@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <future>
+#include <system_error>
 #include <unordered_set>
 
 namespace {
@@ -53,8 +54,13 @@ void Loadoriginals()
 
 void Loadoriginalslater()
 {
-    loading = std::async(std::launch::async, Recordednames);
     loaded = false;
+    try {
+        loading = std::async(std::launch::async, Recordednames);
+    } catch (const std::system_error&) {
+        // No thread to spare: the first use learns them itself.
+        loading = {};
+    }
 }
 
 HKEY Appkey::Get(int16_t app)
