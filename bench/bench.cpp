@@ -3,7 +3,6 @@
 // done here directly in the same run (floor.cpp).
 //
 //   kvxbench <work folder> <apps>x<events>x<sounds>...
-//   kvxbench window                                      child run: a trivial window program
 //   kvxbench memfloor <tree folder>                      child run: the floor's memory
 //   kvxbench convert <song> <folder>                     a song converted (conversionbench.cpp)
 //
@@ -142,7 +141,7 @@ void Measurestartup(const Treesize& size, const std::wstring& folder)
     double fixed = Median(window.ms);
     Printratio(size.name, "start-up", kvx - fixed, floor, "ms",
                Format("   (%.0f ms less a window program's %.0f ms)", kvx, fixed));
-    Printratio(size.name, "its data", Median(enginestart), floor, "ms", "   (Kvx's loading in this process, no window)");
+    Printratio(size.name, "its data", Median(enginestart), floor, "ms", "   (Kvx's work before its icon, in this process, no window)");
 }
 
 void Measurepass(const Treesize& size, const std::wstring& folder)
@@ -211,7 +210,6 @@ bool Measuresize(const std::wstring& root, const Treesize& size, const std::opti
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc == 2 && std::wcscmp(argv[1], L"window") == 0) return Windowprogram();
     if (argc == 3 && std::wcscmp(argv[1], L"memfloor") == 0) return Memfloorchild(argv[2]);
     if (argc == 4 && std::wcscmp(argv[1], L"convert") == 0) return Conversionbench(argv[2], argv[3]);
     if (argc < 3) {

@@ -5,6 +5,7 @@
 #include "timing.h"
 
 #include <windows.h>
+#include "/tmp/since.h"
 #include <psapi.h>
 #include <shellapi.h>
 
@@ -122,14 +123,6 @@ std::wstring Self()
     return self;
 }
 
-LRESULT CALLBACK Windowproc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wparam, lparam);
-}
 }
 
 Memory Memoryof(void* process)
@@ -157,33 +150,10 @@ std::optional<Started> Startkvx(const std::wstring& folder)
 
 std::optional<Started> Startwindowprogram()
 {
+    // Beside this program, as the build puts it.
     std::wstring self = Self();
-    return Start({self, L"\"" + self + L"\" window", {}, windowclass, windowclass});
-}
-
-int Windowprogram()
-{
-    WNDCLASSW type{};
-    type.lpfnWndProc = Windowproc;
-    type.hInstance = GetModuleHandleW(nullptr);
-    type.lpszClassName = windowclass;
-    if (!RegisterClassW(&type)) return 1;
-    HWND window = CreateWindowW(windowclass, L"Kvx bench", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, type.hInstance, nullptr);
-    if (!window) return 1;
-    NOTIFYICONDATAW icon{};
-    icon.cbSize = sizeof icon;
-    icon.hWnd = window;
-    icon.uID = iconid;
-    icon.uFlags = NIF_ICON | NIF_TIP;
-    icon.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-    std::wcscpy(icon.szTip, L"Kvx bench");
-    // The shell may not be ready at once, as at logon.
-    while (!Shell_NotifyIconW(NIM_ADD, &icon)) Sleep(10);
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-    Shell_NotifyIconW(NIM_DELETE, &icon);
-    return 0;
+    std::wstring program = self.substr(0, self.rfind(L'\\') + 1) + L"kvxbenchwindow.exe";
+    return Start({program, {}, {}, windowclass, windowclass});
 }
 
 std::optional<double> Measurefloormemory(const std::wstring& folder)

@@ -1,6 +1,6 @@
 // The programs the bench starts: the real Kvx.exe, a trivial window program with a notification
-// icon (this program's "window" mode, the start every tray program pays) and the floor's memory
-// child; each timed until its icon is present, with its memory then.
+// icon (kvxbenchwindow.exe, the start every tray program pays) and the floor's memory child; each
+// timed until its icon is present, with its memory once it has settled.
 #pragma once
 
 #include <optional>
@@ -28,10 +28,8 @@ struct Starts {
 
 // Kvx.exe in folder until its icon is present; then it is closed.
 std::optional<Started> Startkvx(const std::wstring& folder);
-// The trivial window program until its icon is present; then it is closed.
+// The trivial window program (kvxbenchwindow.exe) until its icon is present; then it is closed.
 std::optional<Started> Startwindowprogram();
-// The trivial window program itself: a hidden window and its icon until WM_CLOSE.
-int Windowprogram();
 
 // The floor's memory in a fresh process of its own, so nothing this run allocated before skews
 // it: the growth of private bytes while its table is held.
