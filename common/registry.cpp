@@ -246,22 +246,25 @@ std::vector<Regvalue> Getregvalues(HKEY root, const std::wstring& keypath)
     return values;
 }
 
-void Forregvaluenames(HKEY root, const std::wstring& keypath, const std::function<void(const std::wstring&)>& each)
+bool Forregvaluenames(HKEY root, const std::wstring& keypath, const std::function<void(const std::wstring&)>& each)
 {
     Regkey key;
-    if (RegOpenKeyExW(root, keypath.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return;
+    LONG opened = RegOpenKeyExW(root, keypath.c_str(), 0, KEY_QUERY_VALUE, key.put());
+    if (opened == ERROR_FILE_NOT_FOUND) return true;
+    if (opened != ERROR_SUCCESS) return false;
     DWORD longestname = 0;
     if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestname,
                          nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return;
+        return false;
     // The longest name the registry takes: a name added meanwhile fits too.
     std::vector<wchar_t> name(std::max<DWORD>(longestname, 16383) + 1);
     std::wstring found;
     for (DWORD index = 0;; ++index) {
         DWORD namelength = DWORD(name.size());
         LONG got = RegEnumValueW(key.get(), index, name.data(), &namelength, nullptr, nullptr, nullptr, nullptr);
-        if (got == ERROR_NO_MORE_ITEMS) break;
-        if (got != ERROR_SUCCESS) continue;
+        if (got == ERROR_NO_MORE_ITEMS) return true;
+        // A name passed over would be a name missing: the listing is not whole.
+        if (got != ERROR_SUCCESS) return false;
         found.assign(name.data(), namelength);
         each(found);
     }

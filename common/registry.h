@@ -70,8 +70,9 @@ struct Regvalue {
 };
 // Every value of a key, of any type; empty for a missing key.
 std::vector<Regvalue> Getregvalues(HKEY root, const std::wstring& keypath);
-// The name of every value of a key, one at a time, without their data; nothing for a missing key.
-void Forregvaluenames(HKEY root, const std::wstring& keypath, const std::function<void(const std::wstring&)>& each);
+// The name of every value of a key, one at a time, without their data. True when every name was
+// given (none for a missing key); false when the key could not be listed whole.
+bool Forregvaluenames(HKEY root, const std::wstring& keypath, const std::function<void(const std::wstring&)>& each);
 // Removes a value; true when it is gone (also when it was never there).
 bool Deleteregvalue(HKEY root, const std::wstring& keypath, const std::wstring& valuename);
 // Whether the key exists. A key that cannot be opened for another reason counts as there.

@@ -5,11 +5,14 @@
 
 #include <windows.h>
 
-// Null when the library or the function is missing. Only the system folder is searched, so no
-// file put beside the program is ever loaded in its place. The library stays loaded.
+// The library from the system folder, loaded (it stays loaded); null when it is not there. Only
+// the system folder is searched, so no file put beside the program is ever loaded in its place.
+HMODULE Systemlibrary(const wchar_t* library);
+
+// Null when the library or the function is missing.
 template <typename Function>
 Function Systemfunction(const wchar_t* library, const char* name)
 {
-    HMODULE module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE module = Systemlibrary(library);
     return reinterpret_cast<Function>(reinterpret_cast<void*>(module ? GetProcAddress(module, name) : nullptr));
 }

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <future>
+#include <optional>
 #include <system_error>
 #include <unordered_set>
 
@@ -16,26 +17,34 @@ using Names = std::unordered_set<std::wstring>;
 Names recorded;
 bool loaded = false;
 // The sweep started after the icon, taken over by the first use.
-std::future<Names> loading;
+std::future<std::optional<Names>> loading;
 
-Names Recordednames()
+// Nothing when the records could not be listed whole: a set with a record missing would let a
+// first change record Kvx's own sound over the user's.
+std::optional<Names> Recordednames()
 {
     Names names;
-    Forregvaluenames(HKEY_CURRENT_USER, originalskey, [&names](const std::wstring& name) { names.insert(Foldcase(name)); });
+    bool whole = Forregvaluenames(HKEY_CURRENT_USER, originalskey,
+                                  [&names](const std::wstring& name) { names.insert(Foldcase(name)); });
+    if (!whole) return std::nullopt;
     return names;
 }
 
-// Every use goes through here: whatever asks first (a pass, a restore) has the whole set.
-Names& Recorded()
+void Take(std::optional<Names> names)
 {
-    if (loading.valid()) {
-        recorded = loading.get();
-        loaded = true;
-    } else if (!loaded) {
-        recorded = Recordednames();
-        loaded = true;
-    }
-    return recorded;
+    loaded = names.has_value();
+    recorded = names ? std::move(*names) : Names{};
+}
+
+// Every use goes through here: whatever asks first (a pass, a restore) has the whole set. Null
+// while it cannot be had; the next use asks again.
+Names* Recorded()
+{
+    if (loading.valid())
+        Take(loading.get());
+    else if (!loaded)
+        Take(Recordednames());
+    return loaded ? &recorded : nullptr;
 }
 
 std::wstring Recordname(int16_t app, int16_t event)
@@ -48,8 +57,7 @@ void Loadoriginals()
 {
     // A sweep still running is waited for and its answer dropped: this one is newer.
     loading = {};
-    recorded = Recordednames();
-    loaded = true;
+    Take(Recordednames());
 }
 
 void Loadoriginalslater()
@@ -113,11 +121,14 @@ bool Writecurrent(int16_t app, int16_t event, const Currentvalue& current, const
     if (!Validevent(app, event)) return false;
     std::wstring name = Recordname(app, event);
     std::wstring folded = Foldcase(name);
-    Names& known = Recorded();
-    if (!known.contains(folded)) {
+    Names* known = Recorded();
+    // Without knowing whether the user's own sound is recorded, nothing is written: the next
+    // pass asks again.
+    if (!known) return false;
+    if (!known->contains(folded)) {
         // Without its record the user's own sound would be lost for good: write nothing.
         if (!Writeregdata(records.Get(), name, current.value)) return false;
-        known.insert(folded);
+        known->insert(folded);
     }
     return current.key ? Writeregstr(current.key.get(), L"", path)
                        : Setregstr(HKEY_CURRENT_USER, Currentkey(app, event), L"", path);
@@ -126,6 +137,9 @@ bool Writecurrent(int16_t app, int16_t event, const Currentvalue& current, const
 Restoreresult Restoreoriginals()
 {
     Restoreresult result;
+    // Taken over before anything is removed: a sweep still listing the records would miss the
+    // one that moves into a removed record's place.
+    Names* known = Recorded();
     for (const Regvalue& record : Getregvalues(HKEY_CURRENT_USER, originalskey)) {
         const std::wstring& name = record.name;
         size_t slash = name.find(L'\\');
@@ -141,7 +155,7 @@ Restoreresult Restoreoriginals()
             }
             ++result.restored;
         }
-        if (Deleteregvalue(HKEY_CURRENT_USER, originalskey, name)) Recorded().erase(Foldcase(name));
+        if (Deleteregvalue(HKEY_CURRENT_USER, originalskey, name) && known) known->erase(Foldcase(name));
     }
     return result;
 }
