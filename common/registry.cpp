@@ -252,12 +252,8 @@ bool Forregvaluenames(HKEY root, const std::wstring& keypath, const std::functio
     LONG opened = RegOpenKeyExW(root, keypath.c_str(), 0, KEY_QUERY_VALUE, key.put());
     if (opened == ERROR_FILE_NOT_FOUND) return true;
     if (opened != ERROR_SUCCESS) return false;
-    DWORD longestname = 0;
-    if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestname,
-                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return false;
-    // The longest name the registry takes: a name added meanwhile fits too.
-    std::vector<wchar_t> name(std::max<DWORD>(longestname, 16383) + 1);
+    // Room for the longest name the registry takes, so no name is ever cut.
+    std::vector<wchar_t> name(16384);
     std::wstring found;
     for (DWORD index = 0;; ++index) {
         DWORD namelength = DWORD(name.size());

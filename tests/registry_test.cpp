@@ -161,14 +161,9 @@ TEST(Systemlibrary, OnlyTheSystemFolderIsSearched)
     std::wstring beside(self);
     beside = beside.substr(0, beside.rfind(L'\\') + 1) + L"mfplat.dll";
     if (GetModuleHandleW(L"mfplat.dll")) GTEST_SKIP() << "loaded already: nothing would be looked for";
-    {
-        // CREATE_ALWAYS: a run cut short may have left one.
-        HANDLE file = CreateFileW(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        WriteFile(file, "MZ not a library", 16, &written, nullptr);
-        CloseHandle(file);
-    }
+    // Written over one a run cut short may have left.
+    Writebytes(beside, "MZ not a library");
+    ASSERT_NE(GetFileAttributesW(beside.c_str()), INVALID_FILE_ATTRIBUTES);
     auto start = Systemfunction<HRESULT(WINAPI*)(ULONG, DWORD)>(L"mfplat.dll", "MFStartup");
     HMODULE loaded = GetModuleHandleW(L"mfplat.dll");
     wchar_t from[MAX_PATH] = L"";

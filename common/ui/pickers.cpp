@@ -20,7 +20,6 @@ namespace {
 // Room for the longest path the system takes, in any characters.
 constexpr DWORD pathbuffer = 1024;
 constexpr DWORD openflags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;  // 0x81804
-
 }
 
 UINT Showpopupmenu(HWND owner, HMENU popup, POINT at)
