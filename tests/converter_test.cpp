@@ -192,13 +192,19 @@ TEST_F(Converter, RemoveunusedcopiesKeepsExactlyTheCurrentCopiesOfListedSources)
     Writebytes(convertedfolder + L"\\notes.txt", "not Kvx's");
     // The copy of a listed source out of reach now, and one an event's .Current names.
     Writebytes(convertedfolder + L"\\gone-0123456789abcdef.wav", "a copy");
+    // One whose long name was shortened in its copy's.
+    const std::wstring longname = std::wstring(150, L'g');
+    const std::wstring longcopy = longname.substr(0, 100) + L"-0123456789abcdef.wav";
+    Writebytes(convertedfolder + L"\\" + longcopy, "a copy");
     const std::wstring named = Copyfor(unlisted).path;
-    ASSERT_EQ(Copies().size(), 7u);
+    ASSERT_EQ(Copies().size(), 8u);
 
-    EXPECT_EQ(Removeunusedcopies({kept, changed, wave, scratch.File(L"gone.mp3")}, {named}), 2);
+    EXPECT_EQ(Removeunusedcopies({kept, changed, wave, scratch.File(L"gone.mp3"), scratch.File(longname + L".mp3")},
+                                 {named}),
+              2);
     EXPECT_EQ(Copies(), Sorted({Lastname(*Playablecopy(kept)), Lastname(current.path), L"notes.txt",
-                                L"gone-0123456789abcdef.wav", Lastname(named)}));
-    EXPECT_EQ(Removeunusedcopies({kept, changed}), 2) << "once no .Current names it and the source is gone";
+                                L"gone-0123456789abcdef.wav", longcopy, Lastname(named)}));
+    EXPECT_EQ(Removeunusedcopies({kept, changed}), 3) << "once no .Current names it and the source is gone";
     EXPECT_EQ(Copyfor(unlisted).state, Copystate::pending);
 }
 

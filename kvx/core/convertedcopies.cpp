@@ -61,6 +61,24 @@ private:
     uint64_t hash_ = 0xCBF29CE484222325ull;
 };
 
+}
+
+std::wstring Copystem(const std::wstring& source)
+{
+    std::wstring stem = Lastname(source);
+    size_t dot = stem.rfind(L'.');
+    if (dot != std::wstring::npos) stem.resize(dot);
+    size_t used = convertedfolder.size() + 1 + hashpart + tempextra;
+    size_t room = used < MAX_PATH ? MAX_PATH - 1 - used : 0;
+    if (stem.size() > std::min(room, maxstem)) {
+        stem.resize(std::min(room, maxstem));
+        // Never half a character.
+        if (!stem.empty() && IS_HIGH_SURROGATE(stem.back())) stem.pop_back();
+    }
+    return stem + L"-";
+}
+
+namespace {
 // <stem>-<16 hex digits>.wav: the digits tell the source's path (as Windows compares it), size
 // and time apart, so a changed source gets another copy and two lists naming one file share one.
 std::wstring Copypath(const std::wstring& source, const Attributes& attributes)
@@ -72,17 +90,7 @@ std::wstring Copypath(const std::wstring& source, const Attributes& attributes)
     hash.Add(uint64_t(attributes.written.dwHighDateTime) << 32 | attributes.written.dwLowDateTime);
     wchar_t digits[17];
     swprintf(digits, 17, L"%016llx", static_cast<unsigned long long>(hash.value()));
-    std::wstring stem = Lastname(source);
-    size_t dot = stem.rfind(L'.');
-    if (dot != std::wstring::npos) stem.resize(dot);
-    size_t used = convertedfolder.size() + 1 + hashpart + tempextra;
-    size_t room = used < MAX_PATH ? MAX_PATH - 1 - used : 0;
-    if (stem.size() > std::min(room, maxstem)) {
-        stem.resize(std::min(room, maxstem));
-        // Never half a character.
-        if (!stem.empty() && IS_HIGH_SURROGATE(stem.back())) stem.pop_back();
-    }
-    return convertedfolder + L"\\" + stem + L"-" + digits + L".wav";
+    return convertedfolder + L"\\" + Copystem(source) + digits + L".wav";
 }
 
 // What a file's head says: a wave file that plays, another file, or a device (a pipe, a port),
@@ -205,8 +213,7 @@ int Removeunusedcopies(const std::vector<std::wstring>& listedsources, const std
     for (const std::wstring& source : listedsources) {
         Soundcopy copy = Copyfor(source);
         if (copy.state == Copystate::missing) {
-            std::wstring stem = Lastname(source);
-            unreachable.push_back(Foldcase(stem.substr(0, stem.rfind(L'.')) + L"-"));
+            unreachable.push_back(Foldcase(Copystem(source)));
         } else if (copy.state != Copystate::wave) {
             current.insert(Foldcase(Lastname(copy.path)));
         }

@@ -33,6 +33,9 @@ struct Soundcopy {
 // for a source that is no wave file, one at its copy's; the head of a source is read only when
 // it was not seen before with that size and time. Safe on any thread.
 Soundcopy Copyfor(const std::wstring& source);
+// How every copy of source begins: its name without the extension, shortened as the folder's
+// room asks, and "-". Tells a copy's source by name where the source cannot be looked at.
+std::wstring Copystem(const std::wstring& source);
 // What the change pass needs: the copy's path when it is ready, nothing otherwise.
 std::optional<std::wstring> Playablecopy(const std::wstring& source);
 // Converts the source now, unless it needs no conversion (missing, wave, ready) or its

@@ -57,10 +57,11 @@ std::wstring Listedsound(int16_t app, int16_t event, const std::wstring& played)
         // A copy's name begins with its source's: only those of the folder's sounds are looked at.
         std::wstring copyname = played.substr(convertedfolder.size() + 1);
         for (const std::wstring& name : Listfolder(entry)->names) {
-            std::wstring stem = name.substr(0, name.rfind(L'.'));
-            if (copyname.size() > stem.size() && Sametext(copyname.substr(0, stem.size() + 1), stem + L"-") &&
-                Sametext(Copyfor(Folderfile(entry, name)).path, played))
-                return Folderfile(entry, name);
+            std::wstring sound = Folderfile(entry, name);
+            std::wstring stem = Copystem(sound);
+            if (copyname.size() > stem.size() && Sametext(copyname.substr(0, stem.size()), stem) &&
+                Sametext(Copyfor(sound).path, played))
+                return sound;
         }
     }
     return played;
