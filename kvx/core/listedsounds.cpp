@@ -77,7 +77,6 @@ std::vector<std::wstring> Listedsounds()
     auto take = [&](std::wstring sound) {
         if (!sound.empty() && seen.insert(Foldcase(sound)).second) sounds.push_back(std::move(sound));
     };
-    std::unordered_set<std::wstring> folders;
     Foreachevent([&](int16_t app, int16_t event) {
         int16_t count = soundlists.Count(app, event);
         for (int16_t k = 0; k < count; ++k) {
@@ -85,7 +84,8 @@ std::vector<std::wstring> Listedsounds()
             if (!met.insert(entry).second) continue;
             if (!Isfolderentry(entry)) {
                 take(std::move(entry));
-            } else if (folders.insert(Foldcase(entry)).second) {
+            } else if (seen.insert(Foldcase(entry)).second) {
+                // A folder entry ends in "\", which no sound's path does: one set serves both.
                 for (const std::wstring& name : Listfolder(entry)->names) take(Folderfile(entry, name));
             }
         }

@@ -61,7 +61,7 @@ struct Exportplan {
         // A folder goes with the sounds it holds now, and only when it holds some.
         // The files are read by their own names; only their names in the set are escaped.
         std::vector<std::wstring> names;
-        std::wstring relative = Place(folder, Escapename(Lastname(source.substr(0, source.size() - 1)))) + L"\\";
+        std::wstring relative = Place(folder, Escapename(Lastname(Folderpath(source)))) + L"\\";
         for (const std::wstring& name : Listfolder(source)->names) {
             if (!Carried(Folderfile(source, name))) continue;
             names.push_back(Escapename(name));

@@ -145,7 +145,7 @@ std::string Setfilebytes(const Soundset& set)
         text += L"event\t" + Escapefield(event.app) + L"\t" + Escapefield(event.event) + L"\t" + Escapefield(event.label) +
                 L"\r\n";
         for (const std::wstring& sound : event.sounds)
-            text += Isfolderentry(sound) ? L"folder\t" + Escapefield(sound.substr(0, sound.size() - 1)) + L"\r\n"
+            text += Isfolderentry(sound) ? L"folder\t" + Escapefield(Folderpath(sound)) + L"\r\n"
                                          : L"sound\t" + Escapefield(sound) + L"\r\n";
     }
     return utf8mark + Toutf8(text);
@@ -187,7 +187,7 @@ Setread Readset(const std::wstring& folder)
         }
         for (std::wstring& sound : event.sounds) {
             bool isfolder = Isfolderentry(sound);
-            std::optional<std::wstring> inside = Insidepath(isfolder ? sound.substr(0, sound.size() - 1) : sound);
+            std::optional<std::wstring> inside = Insidepath(isfolder ? Folderpath(sound) : sound);
             if (!inside) {
                 read.fault = L"フォルダーの外を指すパスがあります: " + sound;
                 break;

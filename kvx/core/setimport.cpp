@@ -142,7 +142,7 @@ Importresult Importset(const Soundset& set, const std::wstring& folder, const Im
     };
     // Only below the new folder: one that went away meanwhile is not made again half empty.
     for (const std::wstring& made : folders)
-        if (!Isfolder(target) || !Createfolders(target + L"\\" + made.substr(0, made.size() - 1)))
+        if (!Isfolder(target) || !Createfolders(target + L"\\" + Folderpath(made)))
             return fail(L"サウンドのフォルダーを作れませんでした。\r\n" + made);
     int done = 0;
     for (const std::wstring& sound : copies) {

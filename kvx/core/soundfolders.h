@@ -18,6 +18,11 @@ inline constexpr size_t maxfoldersounds = 10000;
 bool Isfolderentry(std::wstring_view entry);
 // The entry that names folder: its full path with one "\" at the end.
 std::wstring Folderentry(std::wstring folder);
+// The folder a folder entry names: the entry without its last "\".
+inline std::wstring Folderpath(const std::wstring& entry)
+{
+    return entry.substr(0, entry.size() - 1);
+}
 
 // Why a folder counts as no sound.
 enum class Folderfault : uint8_t {
