@@ -145,12 +145,12 @@ std::optional<Started> Startkvx(const std::wstring& folder)
     return Start({folder + L"\\Kvx.exe", {}, folder, L"KvxForm3", L"KvxForm1"});
 }
 
-std::optional<Started> Startwindowprogram()
+std::optional<Started> Startwindowprogram(const std::wstring& folder)
 {
-    // Beside this program, as the build puts it.
+    // Else beside this program, as the build puts it.
     std::wstring self = Self();
-    std::wstring program = self.substr(0, self.rfind(L'\\') + 1) + L"kvxbenchwindow.exe";
-    return Start({program, {}, {}, windowclass, windowclass});
+    std::wstring from = folder.empty() ? self.substr(0, self.rfind(L'\\')) : folder;
+    return Start({from + L"\\kvxbenchwindow.exe", {}, folder, windowclass, windowclass});
 }
 
 std::optional<double> Measurefloormemory(const std::wstring& folder)

@@ -29,7 +29,9 @@ struct Starts {
 // Kvx.exe in folder until its icon is present; then it is closed.
 std::optional<Started> Startkvx(const std::wstring& folder);
 // The trivial window program (kvxbenchwindow.exe) until its icon is present; then it is closed.
-std::optional<Started> Startwindowprogram();
+// Started from folder, where scripts/bench put a copy beside Kvx.exe, or, with none, from beside
+// this program.
+std::optional<Started> Startwindowprogram(const std::wstring& folder = {});
 
 // The floor's memory in a fresh process of its own, so nothing this run allocated before skews
 // it: the growth of private bytes while its table is held.
