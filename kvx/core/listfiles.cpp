@@ -201,16 +201,23 @@ std::wstring Escapename(const std::wstring& name)
     });
 }
 
+namespace {
+// The part of an application's list file names before the event's number.
+std::wstring Liststem(int16_t app)
+{
+    return listfolder + L"\\" + Escapename(apps[0].names[size_t(app - 1)]) + L"-";
+}
+}
+
 std::wstring Listfilename(int16_t app, int16_t event)
 {
-    return listfolder + L"\\" + Escapename(apps[0].names[size_t(app - 1)]) + L"-" + std::to_wstring(event) + L".dat";
+    return Liststem(app) + std::to_wstring(event) + L".dat";
 }
 
 namespace {
-void Loadlist(int16_t app, int16_t event, const Storedcounts* known)
+// Loads a valid event's list from its file at path.
+void Loadlist(int16_t app, int16_t event, const std::wstring& path, const Storedcounts* known)
 {
-    if (!Validevent(app, event)) return;
-    std::wstring path = Listfilename(app, event);
     auto read = Readlistfile(path);
     if (!read) {
         // Usually the file does not exist yet: create it empty (never truncating) and read again.
@@ -222,16 +229,16 @@ void Loadlist(int16_t app, int16_t event, const Storedcounts* known)
     // A file that exists but cannot be read holds a list nobody has seen: it must not be
     // overwritten. One that cannot even be created holds nothing.
     soundlists.Setreadable(app, event, read.has_value() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES);
-    Listread list = read.value_or(Listread{});
+    Listread list = std::move(read).value_or(Listread{});
     soundlists.Setfileform(app, event, list.encoding, list.unread);
-    for (size_t k = 0; k < list.entries.size(); ++k) soundlists.Set(app, event, int16_t(k), list.entries[k]);
+    for (size_t k = 0; k < list.entries.size(); ++k) soundlists.Set(app, event, int16_t(k), std::move(list.entries[k]));
     Storecount(app, event, list.entries.size(), known);
 }
 }
 
 void Loaddata(int16_t app, int16_t event)
 {
-    Loadlist(app, event, nullptr);
+    if (Validevent(app, event)) Loadlist(app, event, Listfilename(app, event), nullptr);
 }
 
 
@@ -266,7 +273,14 @@ void Loadalllists()
         // Let go of each value's bytes at once: a large tree stores tens of thousands of counts.
         std::string().swap(value.data.bytes);
     }
-    Foreachevent([&known](int16_t app, int16_t event) { Loadlist(app, event, &known); });
+    // An application's name is escaped once for all its lists.
+    int16_t named = 0;
+    std::wstring stem;
+    Foreachevent([&](int16_t app, int16_t event) {
+        if (!Validevent(app, event)) return;
+        if (app != named) stem = Liststem(named = app);
+        Loadlist(app, event, stem + std::to_wstring(event) + L".dat", &known);
+    });
 }
 
 std::wstring Unreadnote(int16_t app, int16_t event)

@@ -37,12 +37,12 @@ std::wstring Soundtable::Get(int16_t app, int16_t event, int16_t k) const
     return list->entries[size_t(k)];
 }
 
-void Soundtable::Set(int16_t app, int16_t event, int16_t k, const std::wstring& text)
+void Soundtable::Set(int16_t app, int16_t event, int16_t k, std::wstring text)
 {
     Eventlist* list = Reach(app, event);
     if (!list || k < 0 || k >= capacity) return;
     if (size_t(k) >= list->entries.size()) list->entries.resize(size_t(k) + 1);
-    list->entries[size_t(k)] = text;
+    list->entries[size_t(k)] = std::move(text);
 }
 
 bool Soundtable::Readable(int16_t app, int16_t event) const
