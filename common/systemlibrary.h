@@ -16,3 +16,11 @@ Function Systemfunction(const wchar_t* library, const char* name)
     HMODULE module = Systemlibrary(library);
     return reinterpret_cast<Function>(reinterpret_cast<void*>(module ? GetProcAddress(module, name) : nullptr));
 }
+
+// The calling thread in a COM apartment, through COM's library looked up on the first call: only
+// a folder picked or a sound converted needs it. A thread already in another apartment keeps that
+// one: COM is there all the same, with nothing to leave.
+enum class Comjoin { failed, joined, there };
+Comjoin Joincom(DWORD model);
+// Leaves the apartment a Joincom of this thread joined.
+void Leavecom();

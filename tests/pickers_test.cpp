@@ -126,20 +126,30 @@ TEST_F(Openfile, APathInAnyCharactersAsLongAsTheSystemTakesComesBackWhole)
     EXPECT_TRUE(user.Found());
 }
 
-TEST(Browsefolder, CancelGivesTheEmptyText)
+TEST(Browsefolder, CancelGivesTheEmptyTextOnAThreadThatHadNoCom)
 {
     browsefolderhook = nullptr;
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     std::thread user([] {
         // The picker's caption is the system's; the title argument is shown inside it.
         HWND dialog = Waitforwindow(L"#32770", nullptr);
         Sleep(100);
         if (dialog) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     });
-    std::wstring chosen = Browsefolder(nullptr, L"ﾃﾞﾌｫﾙﾄのﾃﾞｨﾚｸﾄﾘの指定");
+    // A thread of its own, never in COM: the picker joins it for the dialog it needs it for, and
+    // the thread stays in that apartment.
+    std::wstring chosen = L"?";
+    APTTYPE before = APTTYPE_MAINSTA, after = APTTYPE_MTA;
+    std::thread picker([&] {
+        APTTYPEQUALIFIER qualifier;
+        if (CoGetApartmentType(&before, &qualifier) == CO_E_NOTINITIALIZED) before = APTTYPE_CURRENT;
+        chosen = Browsefolder(nullptr, L"ﾃﾞﾌｫﾙﾄのﾃﾞｨﾚｸﾄﾘの指定");
+        if (FAILED(CoGetApartmentType(&after, &qualifier))) after = APTTYPE_CURRENT;
+    });
+    picker.join();
     user.join();
     EXPECT_EQ(chosen, L"");
-    CoUninitialize();
+    EXPECT_EQ(before, APTTYPE_CURRENT) << "the thread was in COM already";
+    EXPECT_TRUE(after == APTTYPE_STA || after == APTTYPE_MAINSTA) << after;
 }
 
 TEST(Dropcombo, MakesTheListThirtyTwoItemsTallInPlaceAndOpensIt)

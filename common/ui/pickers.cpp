@@ -20,6 +20,14 @@ namespace {
 // Room for the longest path the system takes, in any characters.
 constexpr DWORD pathbuffer = 1024;
 constexpr DWORD openflags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;  // 0x81804
+
+// The folder dialog and Explorer's selection need COM on the thread. Joined at the first need and
+// kept for the rest of the thread's life: what they leave behind may still use it.
+void Needcom()
+{
+    thread_local bool ready = false;
+    if (!ready) ready = Joincom(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) != Comjoin::failed;
+}
 }
 
 UINT Showpopupmenu(HWND owner, HMENU popup, POINT at)
@@ -33,10 +41,11 @@ void Showinexplorer(const std::wstring& path)
     if (explorerhook) return explorerhook(path);
     // A folder is selected in its parent, as a file is: the item itself, without its last "\".
     std::wstring item = path.size() > 3 && path.back() == L'\\' ? path.substr(0, path.size() - 1) : path;
+    Needcom();
     PIDLIST_ABSOLUTE list = nullptr;
     if (FAILED(SHParseDisplayName(item.c_str(), nullptr, &list, 0, nullptr))) return;
     SHOpenFolderAndSelectItems(list, 0, nullptr, 0);
-    CoTaskMemFree(list);
+    ILFree(list);
 }
 
 std::wstring Browsefolder(HWND owner, const std::wstring& title, bool canmake)
@@ -45,13 +54,14 @@ std::wstring Browsefolder(HWND owner, const std::wstring& title, bool canmake)
     BROWSEINFOW info{};
     info.hwndOwner = owner;
     info.lpszTitle = title.c_str();
-    // The dialog with the button that makes a folder; it needs COM on the thread, as Kvx has.
+    // The dialog with the button that makes a folder.
     info.ulFlags = BIF_RETURNONLYFSDIRS | (canmake ? BIF_NEWDIALOGSTYLE : 0);
+    Needcom();
     LPITEMIDLIST item = SHBrowseForFolderW(&info);
     std::array<wchar_t, MAX_PATH> path{};
     if (item) {
         SHGetPathFromIDListW(item, path.data());
-        CoTaskMemFree(item);
+        ILFree(item);
     }
     return Cutnull(std::wstring(path.data(), path.size()));
 }

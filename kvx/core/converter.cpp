@@ -31,7 +31,8 @@ struct Mediafunctions {
         Systemfunction<decltype(&MFCreateMediaType)>(L"mfplat.dll", "MFCreateMediaType");
     decltype(&MFCreateSourceReaderFromURL) sourcereader =
         Systemfunction<decltype(&MFCreateSourceReaderFromURL)>(L"mfreadwrite.dll", "MFCreateSourceReaderFromURL");
-    bool Complete() const { return startup && shutdown && mediatype && sourcereader; }
+    decltype(&PropVariantClear) clearvalue = Systemfunction<decltype(&PropVariantClear)>(L"ole32.dll", "PropVariantClear");
+    bool Complete() const { return startup && shutdown && mediatype && sourcereader && clearvalue; }
 };
 const Mediafunctions& Media()
 {
@@ -101,7 +102,7 @@ uint64_t Statedlength(IMFSourceReader* reader)
     struct Ownedvalue {
         PROPVARIANT value;
         Ownedvalue() { PropVariantInit(&value); }
-        ~Ownedvalue() { PropVariantClear(&value); }
+        ~Ownedvalue() { Media().clearvalue(&value); }
     } owned;
     if (FAILED(reader->GetPresentationAttribute(MF_SOURCE_READER_MEDIASOURCE, MF_PD_DURATION, &owned.value)) ||
         owned.value.vt != VT_UI8)
@@ -276,17 +277,15 @@ private:
 
 Mediascope::Mediascope()
 {
-    HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    // A thread already in another apartment keeps it: COM is there all the same.
-    com_ = SUCCEEDED(com);
-    started_ = (com_ || com == RPC_E_CHANGED_MODE) && Media().Complete() &&
-               SUCCEEDED(Media().startup(MF_VERSION, MFSTARTUP_LITE));
+    Comjoin com = Joincom(COINIT_MULTITHREADED);
+    com_ = com == Comjoin::joined;
+    started_ = com != Comjoin::failed && Media().Complete() && SUCCEEDED(Media().startup(MF_VERSION, MFSTARTUP_LITE));
 }
 
 Mediascope::~Mediascope()
 {
     if (started_) Media().shutdown();
-    if (com_) CoUninitialize();
+    if (com_) Leavecom();
 }
 
 HRESULT Createsourcereader(const std::wstring& path, IMFSourceReader** reader)

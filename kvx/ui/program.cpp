@@ -14,7 +14,6 @@
 #include "switches.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 #include <shlobj.h>
 
 namespace {
@@ -30,8 +29,6 @@ int Tellrunningkvx(const Commandline& line)
 
 int Runkvx(HINSTANCE instance, Switch what)
 {
-    // The folder picker of the options dialog needs COM on this thread.
-    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     // Asked early among the programs when the session ends, so that the logoff or shut-down
@@ -50,7 +47,6 @@ int Runkvx(HINSTANCE instance, Switch what)
         result = got == 0 ? int(message.wParam) : exitfailed;
     }
     Unloadform3();
-    if (SUCCEEDED(com)) CoUninitialize();
     return result;
 }
 }
@@ -58,12 +54,13 @@ int Runkvx(HINSTANCE instance, Switch what)
 Kvxfolders Userfolders()
 {
     Kvxfolders folders{Programfolder(), {}, {}};
-    PWSTR local = nullptr;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local))) {
+    // Into a buffer of the caller's: the newer call hands out memory that only COM's library
+    // frees, and that library is not loaded at every start.
+    wchar_t local[MAX_PATH];
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local))) {
         folders.sets = std::wstring(local) + L"\\Kvx\\sets";
         folders.converted = std::wstring(local) + L"\\Kvx\\converted";
     }
-    CoTaskMemFree(local);
     return folders;
 }
 
