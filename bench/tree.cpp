@@ -47,12 +47,6 @@ Regkey Createkey(HKEY parent, const std::wstring& name)
     return key;
 }
 
-Regkey Openkey(HKEY parent, const std::wstring& name, REGSAM access)
-{
-    Regkey key;
-    if (RegOpenKeyExW(parent, name.c_str(), 0, access, key.put()) != ERROR_SUCCESS) key.reset();
-    return key;
-}
 
 std::vector<std::wstring> Subkeys(HKEY key)
 {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "handles.h"
+#include "registry.h"
 
 #include <windows.h>
 
@@ -30,8 +31,6 @@ int Listlength(const Treesize& size, int a, int e);
 
 bool Setstring(HKEY key, const wchar_t* name, const std::wstring& value);
 Regkey Createkey(HKEY parent, const std::wstring& name);
-// Empty when the key cannot be opened.
-Regkey Openkey(HKEY parent, const std::wstring& name, REGSAM access);
 std::vector<std::wstring> Subkeys(HKEY key);
 // Deletes a key with everything below it, below HKEY_CURRENT_USER.
 void Deletetree(HKEY parent, const std::wstring& name);

@@ -20,13 +20,6 @@ void Placeslot(int16_t slot, Keylist list)
 }
 
 namespace {
-Regkey Openread(HKEY parent, const std::wstring& keypath)
-{
-    Regkey key;
-    if (RegOpenKeyExW(parent, keypath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) key.reset();
-    return key;
-}
-
 // Loadkeys on a key open to list (null: none); each subkey's own text is read when texts is set,
 // through the subkey opened relative to key.
 void Loadopenkey(int16_t slot, HKEY key, const std::wstring& keypath, int32_t maxindex, bool texts)
@@ -56,7 +49,7 @@ void Loadopenkey(int16_t slot, HKEY key, const std::wstring& keypath, int32_t ma
 
 void Loadkeys(int16_t slot, const std::wstring& keypath, int32_t maxindex)
 {
-    Loadopenkey(slot, Openread(HKEY_CURRENT_USER, keypath).get(), keypath, maxindex, slot < 1);
+    Loadopenkey(slot, Openkey(HKEY_CURRENT_USER, keypath, KEY_READ).get(), keypath, maxindex, slot < 1);
 }
 
 int16_t Findlabel(const std::wstring& name)
@@ -87,11 +80,11 @@ void Loadapps()
 {
     // Each application's key is opened once, relative to the open root, for its text and its
     // events.
-    Regkey root = Openread(HKEY_CURRENT_USER, appsroot);
+    Regkey root = Openkey(HKEY_CURRENT_USER, appsroot, KEY_READ);
     Loadopenkey(0, root.get(), appsroot, maxkeyindex, false);
     for (int16_t i = 1; i <= Appcount(); ++i) {
         std::wstring name = apps[0].names[size_t(i - 1)];
-        Regkey app = Openread(root.get(), name);
+        Regkey app = Openkey(root.get(), name, KEY_READ);
         // A key that may be read but not listed still gives its text.
         std::wstring text = app ? Readregstr(app.get(), L"") : Getregstr(root.get(), name, L"");
         if (!text.empty()) apps[0].texts[size_t(i - 1)] = text;

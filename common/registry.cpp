@@ -46,6 +46,13 @@ Regkey Openforupdate(HKEY root, const std::wstring& keypath, bool create, LONG* 
     return key;
 }
 
+Regkey Openkey(HKEY parent, const std::wstring& keypath, REGSAM access)
+{
+    Regkey key;
+    if (RegOpenKeyExW(parent, keypath.c_str(), 0, access, key.put()) != ERROR_SUCCESS) key.reset();
+    return key;
+}
+
 namespace {
 // Reads into a buffer of the given size first, growing it while the value is larger.
 std::optional<Regdata> Queryvalue(HKEY key, const std::wstring& valuename, DWORD firstsize)

@@ -22,6 +22,8 @@ extern std::vector<std::wstring> keynames;
 // set; empty on failure (and for a missing key not to be created). result, when given, gets the
 // system's answer (ERROR_FILE_NOT_FOUND for a missing key).
 Regkey Openforupdate(HKEY root, const std::wstring& keypath, bool create, LONG* result = nullptr);
+// The key with the rights asked for; null when it cannot be opened (missing or refused).
+Regkey Openkey(HKEY parent, const std::wstring& keypath, REGSAM access);
 
 // A value exactly as stored: its type and its bytes, whatever they are (a REG_DWORD, a binary, a
 // text of any length).

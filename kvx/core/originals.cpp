@@ -75,10 +75,9 @@ HKEY Appkey::Get(int16_t app)
 {
     if (app != app_ && Validevent(app, 0)) {
         app_ = app;
-        key_.reset();
         // Opening a subkey asks nothing of its parent's own rights.
-        RegOpenKeyExW(HKEY_CURRENT_USER, (std::wstring(appsroot) + L"\\" + apps[0].names[size_t(app - 1)]).c_str(), 0,
-                      KEY_ENUMERATE_SUB_KEYS, key_.put());
+        key_ = Openkey(HKEY_CURRENT_USER, std::wstring(appsroot) + L"\\" + apps[0].names[size_t(app - 1)],
+                       KEY_ENUMERATE_SUB_KEYS);
     }
     return app == app_ ? key_.get() : nullptr;
 }

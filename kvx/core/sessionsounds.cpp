@@ -66,10 +66,8 @@ std::optional<Sessionsound> Endingsound(LPARAM reason)
 
 std::wstring Sessionsoundfile(Sessionsound which)
 {
-    Regkey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, Currentpath(sessionapp, Eventname(which)).c_str(), 0, KEY_QUERY_VALUE,
-                      key.put()) != ERROR_SUCCESS)
-        return {};
+    Regkey key = Openkey(HKEY_CURRENT_USER, Currentpath(sessionapp, Eventname(which)), KEY_QUERY_VALUE);
+    if (!key) return {};
     std::optional<Regdata> value = Queryregdata(key.get(), L"");
     if (!value || !value->Isstring()) return {};
     std::wstring path = value->type == REG_EXPAND_SZ ? Expanded(value->Text()) : value->Text();
