@@ -2,6 +2,7 @@
 
 #include "convertedcopies.h"
 #include "keylist.h"
+#include "registry.h"
 #include "schemetable.h"
 #include "settings.h"
 #include "tree.h"

@@ -1,6 +1,7 @@
 #include "tree.h"
 
 #include "keylist.h"
+#include "registry.h"
 #include "settings.h"
 
 #include <algorithm>
@@ -46,7 +47,6 @@ Regkey Createkey(HKEY parent, const std::wstring& name)
         key.reset();
     return key;
 }
-
 
 std::vector<std::wstring> Subkeys(HKEY key)
 {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include "handles.h"
-#include "registry.h"
 
 #include <windows.h>
 

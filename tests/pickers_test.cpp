@@ -140,8 +140,10 @@ TEST(Browsefolder, CancelGivesTheEmptyTextOnAThreadThatHadNoCom)
     std::wstring chosen = L"?";
     APTTYPE before = APTTYPE_MAINSTA, after = APTTYPE_MTA;
     std::thread picker([&] {
-        APTTYPEQUALIFIER qualifier;
-        if (CoGetApartmentType(&before, &qualifier) == CO_E_NOTINITIALIZED) before = APTTYPE_CURRENT;
+        APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
+        // A thread outside COM counts as in the implicit multithreaded one while such an apartment exists.
+        if (CoGetApartmentType(&before, &qualifier) == CO_E_NOTINITIALIZED || qualifier == APTTYPEQUALIFIER_IMPLICIT_MTA)
+            before = APTTYPE_CURRENT;
         chosen = Browsefolder(nullptr, L"ﾃﾞﾌｫﾙﾄのﾃﾞｨﾚｸﾄﾘの指定");
         if (FAILED(CoGetApartmentType(&after, &qualifier))) after = APTTYPE_CURRENT;
     });

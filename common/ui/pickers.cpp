@@ -21,12 +21,13 @@ namespace {
 constexpr DWORD pathbuffer = 1024;
 constexpr DWORD openflags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;  // 0x81804
 
-// The folder dialog and Explorer's selection need COM on the thread. Joined at the first need and
+// The dialogs and Explorer's selection need COM on the thread. Joined at the first need and
 // kept for the rest of the thread's life: what they leave behind may still use it.
 void Needcom()
 {
     thread_local bool ready = false;
-    if (!ready) ready = Joincom(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) != Comjoin::failed;
+    // A thread in another apartment may leave it later: it is asked again next time.
+    if (!ready) ready = Joincom(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) == Comjoin::joined;
 }
 }
 
@@ -89,6 +90,7 @@ std::wstring Openfiledlg(HWND owner, const std::wstring& filter, const std::wstr
     request.Flags = openflags;
     // The common dialogs come with the printing system: loaded when a file is first picked.
     static const auto open = Systemfunction<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+    Needcom();
     if (!open || !open(&request)) return {};
     std::wstring chosen = Cutnull(std::wstring(file.data(), file.size()));
     // The chosen file exists (OFN_FILEMUSTEXIST); a path that does not is one cut short by the

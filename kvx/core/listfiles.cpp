@@ -202,7 +202,7 @@ std::wstring Escapename(const std::wstring& name)
 }
 
 namespace {
-// The part of an application's list file names before the event's number.
+// What an application's list file names hold before the event's number.
 std::wstring Liststem(int16_t app)
 {
     return listfolder + L"\\" + Escapename(apps[0].names[size_t(app - 1)]) + L"-";
@@ -231,8 +231,9 @@ void Loadlist(int16_t app, int16_t event, const std::wstring& path, const Stored
     soundlists.Setreadable(app, event, read.has_value() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES);
     Listread list = std::move(read).value_or(Listread{});
     soundlists.Setfileform(app, event, list.encoding, list.unread);
-    for (size_t k = 0; k < list.entries.size(); ++k) soundlists.Set(app, event, int16_t(k), std::move(list.entries[k]));
-    Storecount(app, event, list.entries.size(), known);
+    size_t count = list.entries.size();
+    soundlists.Setfirst(app, event, std::move(list.entries));
+    Storecount(app, event, count, known);
 }
 }
 
@@ -257,7 +258,7 @@ bool Savedata(int16_t app, int16_t event, const std::vector<std::wstring>& entri
         encoding = Listencoding::utf8;
     // Replaced in one step, through a temporary file in the list folder (kvx<hex>.tmp).
     if (!Replacefile(Listfilename(app, event), Encode(kept, encoding), tempprefix)) return false;
-    for (size_t k = 0; k < n; ++k) soundlists.Set(app, event, int16_t(k), kept[k]);
+    soundlists.Setfirst(app, event, std::move(kept));
     soundlists.Setreadable(app, event, true);
     // The file now holds exactly what is shown.
     soundlists.Setfileform(app, event, encoding, unreadnone);

@@ -37,12 +37,16 @@ std::wstring Soundtable::Get(int16_t app, int16_t event, int16_t k) const
     return list->entries[size_t(k)];
 }
 
-void Soundtable::Set(int16_t app, int16_t event, int16_t k, std::wstring text)
+void Soundtable::Setfirst(int16_t app, int16_t event, std::vector<std::wstring> entries)
 {
     Eventlist* list = Reach(app, event);
-    if (!list || k < 0 || k >= capacity) return;
-    if (size_t(k) >= list->entries.size()) list->entries.resize(size_t(k) + 1);
-    list->entries[size_t(k)] = std::move(text);
+    if (!list) return;
+    if (entries.size() > size_t(capacity)) entries.resize(size_t(capacity));
+    // A list loaded for the first time takes the vector whole: no copy and no growth entry by entry.
+    if (list->entries.size() <= entries.size())
+        list->entries = std::move(entries);
+    else
+        std::move(entries.begin(), entries.end(), list->entries.begin());
 }
 
 bool Soundtable::Readable(int16_t app, int16_t event) const

@@ -29,7 +29,8 @@ public:
 
     void Create(int16_t appcount);
     std::wstring Get(int16_t app, int16_t event, int16_t k) const;
-    void Set(int16_t app, int16_t event, int16_t k, std::wstring text);
+    // Positions 0 to entries.size() - 1 (at most the capacity); those after keep what they held.
+    void Setfirst(int16_t app, int16_t event, std::vector<std::wstring> entries);
     // False while an existing list file could not be read at the last load: such a file is never
     // overwritten, and the list is not edited.
     bool Readable(int16_t app, int16_t event) const;
