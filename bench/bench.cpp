@@ -24,9 +24,9 @@
 #include "settings.h"
 #include "timing.h"
 #include "tree.h"
+#include "userfolders.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -63,17 +63,6 @@ std::string Format(const char* pattern, double a, double b = 0, double c = 0)
     return text;
 }
 
-// Where the running Kvx keeps its copies: %LOCALAPPDATA%\Kvx\converted of this prefix.
-std::wstring Kvxconvertedfolder()
-{
-    PWSTR local = nullptr;
-    std::wstring folder;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local)))
-        folder = std::wstring(local) + L"\\Kvx\\converted";
-    CoTaskMemFree(local);
-    return folder;
-}
-
 // Kvx with no application at all: its memory with no data is what the tree's is measured beyond.
 struct Fixedcost {
     double ms = 0;
@@ -108,7 +97,8 @@ void Loadkvx(const std::wstring& folder)
     Buildtable();
     Loadoriginals();
     Loadalllists();
-    convertedfolder = Kvxconvertedfolder();
+    // Where the running Kvx keeps its copies, in this prefix.
+    convertedfolder = Userfolders().converted;
     Createfolders(convertedfolder);
     Convertlistedsounds();
 }

@@ -18,8 +18,8 @@ Function Systemfunction(const wchar_t* library, const char* name)
 }
 
 // The calling thread in a COM apartment, through COM's library looked up on the first call: only
-// a dialog, a file shown in Explorer or a sound converted needs it. A thread already in another apartment keeps that
-// one: COM is there all the same, with nothing to leave.
+// a dialog, a file shown in Explorer or a sound converted needs it. A thread already in another
+// apartment keeps that one: COM is there all the same, with nothing to leave.
 enum class Comjoin { failed, joined, there };
 Comjoin Joincom(DWORD model);
 // Leaves the apartment a Joincom of this thread joined.

@@ -31,7 +31,8 @@ struct Mediafunctions {
         Systemfunction<decltype(&MFCreateMediaType)>(L"mfplat.dll", "MFCreateMediaType");
     decltype(&MFCreateSourceReaderFromURL) sourcereader =
         Systemfunction<decltype(&MFCreateSourceReaderFromURL)>(L"mfreadwrite.dll", "MFCreateSourceReaderFromURL");
-    decltype(&PropVariantClear) clearvalue = Systemfunction<decltype(&PropVariantClear)>(L"ole32.dll", "PropVariantClear");
+    decltype(&PropVariantClear) clearvalue =
+        Systemfunction<decltype(&PropVariantClear)>(L"ole32.dll", "PropVariantClear");
     bool Complete() const { return startup && shutdown && mediatype && sourcereader && clearvalue; }
 };
 const Mediafunctions& Media()

@@ -9,12 +9,10 @@
 #include "instance.h"
 #include "listfiles.h"
 #include "pickers.h"
-#include "programfolder.h"
 #include "soundsets.h"
 #include "switches.h"
 
 #include <commctrl.h>
-#include <shlobj.h>
 
 namespace {
 // A switch for the Kvx that runs with its window: the window is woken, or handed the switch.
@@ -49,19 +47,6 @@ int Runkvx(HINSTANCE instance, Switch what)
     Unloadform3();
     return result;
 }
-}
-
-Kvxfolders Userfolders()
-{
-    Kvxfolders folders{Programfolder(), {}, {}};
-    // Into a buffer of our own: the newer call hands out memory that only COM's library frees,
-    // and that library is not loaded at every start.
-    wchar_t local[MAX_PATH] = {};
-    if (SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local) == S_OK && local[0]) {
-        folders.sets = std::wstring(local) + L"\\Kvx\\sets";
-        folders.converted = std::wstring(local) + L"\\Kvx\\converted";
-    }
-    return folders;
 }
 
 int Kvxmain(HINSTANCE instance, const std::wstring& commandline, const Kvxfolders& folders)

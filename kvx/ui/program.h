@@ -4,17 +4,10 @@
 
 #include <windows.h>
 
+#include "userfolders.h"
+
 #include <string>
 
-// Where Kvx keeps its files: the lists (the program's folder), the imported sound sets
-// (%LOCALAPPDATA%\Kvx\sets) and the wave copies of converted sounds (%LOCALAPPDATA%\Kvx\converted).
-struct Kvxfolders {
-    std::wstring lists;
-    std::wstring sets;
-    std::wstring converted;
-};
-// The folders of this user and program.
-Kvxfolders Userfolders();
 // Runs Kvx with the command line. Returns the exit code.
 int Kvxmain(HINSTANCE instance, const std::wstring& commandline, const Kvxfolders& folders);
 // The keyboard of Kvx's windows: Tab, arrows, Enter and Esc in the dialogs and the main window,
